@@ -33,10 +33,10 @@ class FakePlatform final : public Platform {
   explicit FakePlatform(std::vector<std::string> script) : reads(script.begin(), script.end()) {}
 
   // Sets which of descriptors 0, 1, 2 are character devices.
-  FakePlatform& devices(bool in, bool out, bool err = false) {
-    char_device[0] = in;
-    char_device[1] = out;
-    char_device[2] = err;
+  FakePlatform& devices(bool in_device, bool out_device, bool err_device = false) {
+    char_device[0] = in_device;
+    char_device[1] = out_device;
+    char_device[2] = err_device;
     return *this;
   }
 

@@ -1,1 +1,111 @@
-// placeholder
+// The solving iterations. Each iteration runs a box, a column and a line
+// phase; a phase scans its nine units and writes every reported single into
+// the grid straight after the scan, so the next unit already sees it. A phase
+// runs one pass, or ten when its count for the iteration is non-zero.
+#include "solver/solver.h"
+
+namespace {
+
+enum class Phase { carres, colonnes, lignes };
+
+constexpr int32_t kIterations = 10;
+constexpr int32_t kPasses = 10;
+
+// The scan result shared by every scan call of a solve.
+struct Balayage {
+  DigitTable chiffre{};
+  DigitTable xpos{};
+  DigitTable ypos{};
+  int32_t possible = 0;
+};
+
+// Writes the singles of the last scan into the grid in increasing digit order
+// (two digits naming one cell are both written and counted; the larger stays),
+// then sets the phase flag from the scan's `possible`.
+void applique(Grid& grille, const Balayage& s, int32_t& compte, int32_t& drapeau) {
+  drapeau = 0;
+  for (int32_t d = 1; d <= 9; ++d) {
+    if (s.chiffre[d] != 0) {
+      grille(s.xpos[d], s.ypos[d]) = s.chiffre[d];
+      ++compte;
+    }
+  }
+  if (s.possible != 0) {
+    drapeau = 1;
+  }
+}
+
+// One pass: the phase's nine units in order, each scan followed by its writes.
+void passe(Grid& grille, Phase p, Balayage& s, int32_t& compte, int32_t& drapeau) {
+  switch (p) {
+    case Phase::carres:
+      for (int32_t i0 = 1; i0 <= 7; i0 += 3) {
+        for (int32_t j0 = 1; j0 <= 7; j0 += 3) {
+          recherche(grille, i0, j0, s.chiffre, s.xpos, s.ypos, s.possible);
+          applique(grille, s, compte, drapeau);
+        }
+      }
+      break;
+    case Phase::colonnes: {
+      int32_t j = 0;  // running line counter of rechercol
+      for (int32_t i = 1; i <= 9; ++i) {
+        rechercol(grille, i, j, s.chiffre, s.xpos, s.ypos, s.possible);
+        applique(grille, s, compte, drapeau);
+      }
+      break;
+    }
+    case Phase::lignes: {
+      int32_t i = 0;  // running column counter of recherlign
+      for (int32_t j = 1; j <= 9; ++j) {
+        recherlign(grille, i, j, s.chiffre, s.xpos, s.ypos, s.possible);
+        applique(grille, s, compte, drapeau);
+      }
+      break;
+    }
+  }
+}
+
+// The first pass always runs; the others only once the phase has placed a
+// digit in this iteration.
+void phase(Grid& grille, Phase p, Balayage& s, int32_t& compte, int32_t& drapeau) {
+  for (int32_t n = 1; n <= kPasses; ++n) {
+    if (n == 1 || compte != 0) {
+      passe(grille, p, s, compte, drapeau);
+    }
+  }
+}
+
+}  // namespace
+
+void resoudre(Grid& grille, Resolution& etat) {
+  for (int32_t b = 1; b <= kIterations; ++b) {
+    etat.ncarres[b] = 0;
+    etat.nlignes[b] = 0;
+    etat.ncolonnes[b] = 0;
+  }
+  etat.niter = 0;
+  etat.nvides = 81.0F;
+  etat.progres = 1;
+
+  Balayage s;
+  for (int32_t b = 1; b <= kIterations; ++b) {
+    if (etat.nvides == 0.0F || etat.progres == 0) {
+      continue;
+    }
+    etat.niter = b;
+    phase(grille, Phase::carres, s, etat.ncarres[b], etat.posscarre);
+    phase(grille, Phase::colonnes, s, etat.ncolonnes[b], etat.posscol);
+    phase(grille, Phase::lignes, s, etat.nlignes[b], etat.posslign);
+
+    etat.nremplies = 0;
+    for (const int32_t v : grille.cells) {
+      if (v != 0) {
+        ++etat.nremplies;
+      }
+    }
+    if (etat.nlignes[b] == 0 && etat.ncolonnes[b] == 0 && etat.ncarres[b] == 0) {
+      etat.progres = 0;
+    }
+    etat.nvides = static_cast<float>(81 - etat.nremplies);
+  }
+}

@@ -1,0 +1,50 @@
+// Runs a program with its standard descriptors set up as a test asks: regular
+// files, pipes, a pseudo-terminal, /dev/null, /dev/full, a memfd sealed
+// against writes, a directory, a closed pipe or a closed descriptor. Captures
+// what it writes, its exit status or signal, and its peak resident memory.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace testing_support {
+
+enum class Input { file, pipe, pty, dev_null, directory, closed };
+enum class Output { file, pipe, pty, dev_null, dev_full, sealed_memfd, closed_pipe, closed };
+
+struct Child {
+  std::vector<std::string> argv;  // argv[0] is the program's path
+  Input in = Input::file;
+  Output out = Output::file;
+  // Bytes of standard input (file, pipe or pty). A pty receives them as typed
+  // keys: send "\x04" at the start of a line for end of input.
+  std::string input;
+  std::size_t input_repeat = 1;  // the input is sent this many times over (pipes)
+  // For a pty: instead of `input`, send each `second` once the output so far
+  // ends with its `first`.
+  std::vector<std::pair<std::string, std::string>> steps;
+  bool nonblocking = false;  // O_NONBLOCK on the child's pipe ends
+  bool interrupt_when_waiting = false;  // with steps: SIGINT instead of the last send
+  int timeout_seconds = 30;
+};
+
+struct Result {
+  std::string out;      // bytes written to standard output (empty when not captured)
+  std::string err;      // bytes written to standard error
+  int status = -1;      // exit status, or -1 when ended by a signal
+  int signal = 0;       // the signal that ended it, or 0
+  long max_rss_kb = 0;  // peak resident set size
+  bool timed_out = false;
+};
+
+Result run_child(const Child& child);
+
+/// Shows bytes with CR, LF and other controls made visible, for failure messages.
+std::string visible(const std::string& bytes);
+
+/// A failure message naming the first offset where `actual` differs from
+/// `expected`, with the bytes around it made visible; empty when equal.
+std::string first_difference(const std::string& expected, const std::string& actual);
+
+}  // namespace testing_support
