@@ -4,7 +4,9 @@
 // Standard input at a terminal: a terminal in canonical mode delivers one typed
 // line per read ending with LF alone, while the console layer expects each
 // line to end with CR LF. So each typed line has its final LF replaced by
-// CR LF and is handed on in pieces of at most the size asked for.
+// CR LF and is handed on in pieces of at most the size asked for. Other
+// input (file, pipe) is read up to an LF or a full buffer, so a line that a
+// pipe delivers in pieces still reaches the console whole.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -86,7 +88,7 @@ class PosixPlatform final : public Platform {
 
   bool read(char* buffer, std::size_t n, std::size_t& count) override {
     if (!terminal_input_) {
-      return raw_read(buffer, n, count);
+      return whole_read(buffer, n, count);
     }
     if (line_start_ == line_end_) {
       std::size_t got = 0;
@@ -132,6 +134,27 @@ class PosixPlatform final : public Platform {
       }
       return false;
     }
+  }
+
+  // Standard input that is not a terminal: fills `buffer` up to an LF, `n`
+  // bytes or the end of the input. A pipe may hand over a line in several
+  // pieces as its writer produces it; passing on a piece that stops inside a
+  // line would make the console end the line there and cut a number in two.
+  // A regular file gives whole reads anyway. A failure after some bytes hands
+  // those on; the next read meets the failure again.
+  static bool whole_read(char* buffer, std::size_t n, std::size_t& count) {
+    count = 0;
+    while (count < n && (count == 0 || buffer[count - 1] != '\n')) {
+      std::size_t got = 0;
+      if (!raw_read(buffer + count, n - count, got)) {
+        return count > 0;
+      }
+      if (got == 0) {
+        break;
+      }
+      count += got;
+    }
+    return true;
   }
 
   bool terminal_input_ = false;

@@ -4,7 +4,6 @@
 //   CR LF "run-time error F<4 digits>: READ(CON)" CR LF "- <message>" CR LF
 // (": WRITE(" for a failed output statement), and the run stops with status
 // 1. The last visible act of every stop is the pending line end, if any.
-#include <array>
 #include <cstdlib>
 #include <string_view>
 
@@ -21,7 +20,9 @@ struct ErrorText {
   std::string_view message;
 };
 
-constexpr std::array<ErrorText, 13> kErrors = {{
+// Messages for the numbers this program can meet; 6600 to 6606 are the line
+// template faults of formatted output (format.cc).
+constexpr ErrorText kErrors[] = {
     {6100, "integer value out of range: a value must lie between -2147483648 and 2147483647"},
     {6101, "invalid character in an integer value: expected an optional sign and digits"},
     {6302, "a based integer holds a second '#'"},
@@ -34,8 +35,14 @@ constexpr std::array<ErrorText, 13> kErrors = {{
     {6504, "expected an integer value, found a quoted or parenthesised one"},
     {6421, "writing to standard output was refused: access denied"},
     {6422, "writing to standard output failed: no space left on the device"},
-    {6600, "the line template is malformed or uses an unsupported element"},
-}};
+    {6600, "a line template must begin with '('"},
+    {6601, "a line template ends without its closing ')'"},
+    {6602, "a literal in a line template is not closed"},
+    {6603, "a line template holds an element other than a literal, an I field or '/'"},
+    {6604, "an I field in a line template has no width of 1 or more"},
+    {6605, "a count or width in a line template is above 32767"},
+    {6606, "an output statement has more items than its template has fields"},
+};
 
 void write_error(std::string_view bytes) {
   g_state.platform->write(kStderr, bytes.data(), bytes.size());
