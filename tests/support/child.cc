@@ -12,9 +12,9 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -92,11 +92,12 @@ Result run_child(const Child& child) {
   ::signal(SIGPIPE, SIG_IGN);
   int child_in = -1;
   int child_out = -1;
-  int feed = -1;     // parent's end for standard input (pipe or pty master)
-  int capture = -1;  // parent's end to read standard output from (pipe or pty master)
+  int feed = -1;      // parent's end for standard input (pipe or pty master)
+  int capture = -1;   // parent's end to read standard output from (pipe or pty master)
   int out_file = -1;  // memfd holding standard output
   int master = -1;
   int slave = -1;
+  int drain_probe = -1;  // the parent's copy of the input pipe's read end (pipe_pieces)
   bool pty = child.in == Input::pty || child.out == Output::pty;
   if (pty) {
     open_pty(master, slave);
@@ -115,6 +116,9 @@ Result run_child(const Child& child) {
       }
       child_in = p[0];
       feed = p[1];
+      if (!child.pipe_pieces.empty()) {
+        drain_probe = ::fcntl(p[0], F_DUPFD_CLOEXEC, 0);
+      }
       break;
     }
     case Input::pty:
@@ -164,6 +168,14 @@ Result run_child(const Child& child) {
       child_out = memfd("sealed", MFD_ALLOW_SEALING);
       if (::fcntl(child_out, F_ADD_SEALS, F_SEAL_WRITE) != 0) {
         fail("F_ADD_SEALS");
+      }
+      break;
+    case Output::capped_memfd:
+      out_file = memfd("capped", MFD_ALLOW_SEALING);
+      child_out = out_file;
+      if (::ftruncate(out_file, static_cast<off_t>(child.output_cap)) != 0 ||
+          ::fcntl(out_file, F_ADD_SEALS, F_SEAL_GROW | F_SEAL_SHRINK) != 0) {
+        fail("capped memfd");
       }
       break;
     case Output::closed:
@@ -228,7 +240,8 @@ Result run_child(const Child& child) {
   Result result;
   std::string pending;
   std::size_t copies_left = 0;
-  if (child.steps.empty() && child.input_repeat > 0) {
+  std::size_t piece = 0;
+  if (child.steps.empty() && child.pipe_pieces.empty() && child.input_repeat > 0) {
     pending = child.input;
     copies_left = child.input_repeat - 1;
   }
@@ -256,8 +269,14 @@ Result run_child(const Child& child) {
         }
       }
     }
+    if (drain_probe >= 0 && pending.empty() && piece < child.pipe_pieces.size()) {
+      int unread = 0;
+      if (::ioctl(drain_probe, FIONREAD, &unread) == 0 && unread == 0) {
+        pending = child.pipe_pieces[piece++];
+      }
+    }
     if (feed >= 0 && feed != master && pending.empty() && copies_left == 0 &&
-        step == child.steps.size()) {
+        step == child.steps.size() && piece == child.pipe_pieces.size()) {
       ::close(feed);  // end of input for a pipe
       feed = -1;
     }
@@ -279,8 +298,10 @@ Result run_child(const Child& child) {
     if (::poll(fds, count, 20) < 0 && errno != EINTR) {
       fail("poll");
     }
+    // With a terminal on both sides the master is polled twice, once for each
+    // direction; the requested events tell the two entries apart.
     for (nfds_t k = 0; k < count; ++k) {
-      if (fds[k].fd == capture && capture_open && fds[k].revents != 0) {
+      if (fds[k].events == POLLIN && capture_open && fds[k].revents != 0) {
         char buffer[65536];
         ssize_t n = ::read(capture, buffer, sizeof buffer);
         if (n > 0) {
@@ -288,7 +309,7 @@ Result run_child(const Child& child) {
         } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
           capture_open = false;  // the pipe ended, or the terminal's slave side closed (EIO)
         }
-      } else if (fds[k].fd == feed && want_feed && fds[k].revents != 0) {
+      } else if (fds[k].events == POLLOUT && want_feed && fds[k].revents != 0) {
         ssize_t n = ::write(feed, pending.data(), std::min<std::size_t>(pending.size(), 65536));
         if (n > 0) {
           pending.erase(0, static_cast<std::size_t>(n));
@@ -327,6 +348,9 @@ Result run_child(const Child& child) {
   }
   if (master >= 0) {
     ::close(master);
+  }
+  if (drain_probe >= 0) {
+    ::close(drain_probe);
   }
   if (out_file >= 0) {
     result.out = read_back(out_file);

@@ -1,7 +1,8 @@
 // Runs a program with its standard descriptors set up as a test asks: regular
 // files, pipes, a pseudo-terminal, /dev/null, /dev/full, a memfd sealed
-// against writes, a directory, a closed pipe or a closed descriptor. Captures
-// what it writes, its exit status or signal, and its peak resident memory.
+// against writes or against growing past a size, a directory, a closed pipe
+// or a closed descriptor. Captures what it writes, its exit status or signal,
+// and its peak resident memory.
 #pragma once
 
 #include <string>
@@ -11,7 +12,19 @@
 namespace testing_support {
 
 enum class Input { file, pipe, pty, dev_null, directory, closed };
-enum class Output { file, pipe, pty, dev_null, dev_full, sealed_memfd, closed_pipe, closed };
+// capped_memfd: a memfd of `output_cap` bytes sealed against growing; writes
+// past its end fail with EPERM, and what fits is read back.
+enum class Output {
+  file,
+  pipe,
+  pty,
+  dev_null,
+  dev_full,
+  sealed_memfd,
+  capped_memfd,
+  closed_pipe,
+  closed
+};
 
 struct Child {
   std::vector<std::string> argv;  // argv[0] is the program's path
@@ -24,7 +37,11 @@ struct Child {
   // For a pty: instead of `input`, send each `second` once the output so far
   // ends with its `first`.
   std::vector<std::pair<std::string, std::string>> steps;
-  bool nonblocking = false;  // O_NONBLOCK on the child's pipe ends
+  // For a pipe: instead of `input`, send each piece once the program has read
+  // everything sent before it (the pipe is empty), then close the pipe.
+  std::vector<std::string> pipe_pieces;
+  std::size_t output_cap = 0;           // size of a capped_memfd
+  bool nonblocking = false;             // O_NONBLOCK on the child's pipe ends
   bool interrupt_when_waiting = false;  // with steps: SIGINT instead of the last send
   int timeout_seconds = 30;
 };
