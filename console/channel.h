@@ -17,6 +17,7 @@ struct InputRecord {
   std::array<char, kRecordSize> buffer{};
   int32_t position = 0;  // index of the next byte to deliver
   int32_t last = -1;     // index of the last valid byte; -1 when empty
+  bool line_open = false;  // the last read stopped inside a line (a full record, no LF)
   bool exhausted() const { return last < position; }
 };
 

@@ -212,9 +212,20 @@ void fill_record() {
     fail(6500);
   }
   if (count == 0) {
-    fail(6501);
+    if (!r.line_open) {
+      fail(6501);
+    }
+    // The input ended right after a full record that stopped inside a line:
+    // that last line ends here, as any last line without a line end does,
+    // and the next read meets the end of input.
+    r.line_open = false;
+    r.buffer[0] = kLf;
+    r.position = 0;
+    r.last = 0;
+    return;
   }
   const std::size_t got = count;
+  r.line_open = r.buffer[got - 1] != kLf && got == r.buffer.size();
   if (r.buffer[got - 1] != kLf) {
     if (got < r.buffer.size()) {
       // The last line of a file without a line end, or a console line ended

@@ -327,6 +327,10 @@ TEST(Input, LineReads) {
       {__LINE__, {longest + " \r\n"}, true, U, 6407},
       {__LINE__, {longest + " \r\n"}, false, 5, 0},
       {__LINE__, {std::string(400, ' ') + "8\r\n"}, false, 8, 0},
+      // A last line without a line end that fills whole records is still read.
+      {__LINE__, {std::string(131, ' ') + "7"}, false, 7, 0},
+      {__LINE__, {std::string(263, ' ') + "7"}, false, 7, 0},
+      {__LINE__, {std::string(131, ' ') + "7"}, true, U, 6407},
   };
   for (const LineRow& row : rows) {
     SCOPED_TRACE(::testing::Message() << "row at line " << row.line);
