@@ -25,8 +25,8 @@ TEST(Origine, MapsEachCoordinateToItsBoxStart) {
 TEST(Placement, EachTestSeesOnlyItsUnit) {
   struct Case {
     int line;
-    int32_t x, y, value;  // the one non-empty cell
-    int32_t i, j, d;      // the cell and digit asked about
+    int32_t x, y, value;              // the one non-empty cell
+    int32_t i, j, d;                  // the cell and digit asked about
     std::array<int32_t, 3> expected;  // carre, vertical, horizontal
   };
   const Case cases[] = {

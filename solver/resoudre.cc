@@ -66,11 +66,17 @@ void passe(Grid& grille, Phase p, Balayage& s, int32_t& compte, int32_t& drapeau
 }
 
 // The first pass always runs; the others only once the phase has placed a
-// digit in this iteration.
+// digit in this iteration. A pass that places nothing leaves the grid as it
+// found it, so each later pass would repeat it exactly (no placement, the same
+// flag): the phase can stop there with the same outcome.
 void phase(Grid& grille, Phase p, Balayage& s, int32_t& compte, int32_t& drapeau) {
   for (int32_t n = 1; n <= kPasses; ++n) {
     if (n == 1 || compte != 0) {
+      const int32_t avant = compte;
       passe(grille, p, s, compte, drapeau);
+      if (compte == avant) {
+        break;
+      }
     }
   }
 }

@@ -43,8 +43,9 @@ void horizontal(int32_t& i, int32_t& j, const Grid& grille, int32_t& d, int32_t&
 // only read.
 //   recherche:  the box with origin (i0, j0).
 //   rechercol:  column i; j is used as the running line counter and is
-//               overwritten.
-//   recherlign: line j; i is used as the running counter and is overwritten.
+//               overwritten (it holds 10 on return).
+//   recherlign: line j; i is used as the running counter and is overwritten
+//               (it holds 10 on return).
 void recherche(const Grid& grille, int32_t& i0, int32_t& j0, DigitTable& chiffre, DigitTable& xpos,
                DigitTable& ypos, int32_t& possible);
 void rechercol(const Grid& grille, int32_t& i, int32_t& j, DigitTable& chiffre, DigitTable& xpos,

@@ -66,12 +66,13 @@ inline bool fits(const std::array<int32_t, 81>& g, int cell, int32_t d) {
   }
   const int r = cell / 9;
   const int c = cell % 9;
-  for (int k = 0; k < 81; ++k) {
-    const int kr = k / 9;
-    const int kc = k % 9;
-    const bool peer = kr == r || kc == c || (kr / 3 == r / 3 && kc / 3 == c / 3);
-    if (k != cell && peer && g[k] == d) {
-      return false;
+  const int box = 9 * (r - r % 3) + (c - c % 3);  // top-left cell of the box
+  for (int k = 0; k < 9; ++k) {
+    const int peers[] = {9 * r + k, 9 * k + c, box + 9 * (k / 3) + k % 3};
+    for (const int p : peers) {
+      if (p != cell && g[p] == d) {
+        return false;
+      }
     }
   }
   return true;
