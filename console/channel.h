@@ -15,8 +15,8 @@ inline constexpr int32_t kRecordSize = 132;
 // The console input record: the bytes of the current input line.
 struct InputRecord {
   std::array<char, kRecordSize> buffer{};
-  int32_t position = 0;  // index of the next byte to deliver
-  int32_t last = -1;     // index of the last valid byte; -1 when empty
+  int32_t position = 0;    // index of the next byte to deliver
+  int32_t last = -1;       // index of the last valid byte; -1 when empty
   bool line_open = false;  // the last read stopped inside a line (a full record, no LF)
   bool exhausted() const { return last < position; }
 };

@@ -40,11 +40,13 @@ void run_operation(std::string_view op) {
     while (bar != std::string_view::npos) {
       rest = rest.substr(bar + 1);
       bar = rest.find('|');
-      items.push_back(static_cast<int32_t>(std::strtol(std::string(rest.substr(0, bar)).c_str(), nullptr, 10)));
+      items.push_back(
+          static_cast<int32_t>(std::strtol(std::string(rest.substr(0, bar)).c_str(), nullptr, 10)));
     }
     console::write_formatted(line_template, items);
   } else if (op.starts_with("read=")) {
-    std::vector<int32_t> items(std::strtoul(std::string(value("read=")).c_str(), nullptr, 10), -777);
+    std::vector<int32_t> items(std::strtoul(std::string(value("read=")).c_str(), nullptr, 10),
+                               -777);
     console::read_begin();
     for (int32_t& item : items) {
       console::read_int(item);
@@ -70,7 +72,8 @@ void run_operation(std::string_view op) {
     console::write_free_form("grid: " + std::to_string(i) + ' ' + std::to_string(j) + ' ' +
                              std::to_string(cell));
   } else if (op.starts_with("fatal=")) {
-    console::fatal_error(std::atoi(std::string(value("fatal=")).c_str()), console::StatementKind::read);
+    console::fatal_error(std::atoi(std::string(value("fatal=")).c_str()),
+                         console::StatementKind::read);
   }
 }
 

@@ -5,9 +5,7 @@
 
 namespace console {
 
-bool FakePlatform::is_char_device(int fd) {
-  return fd < 0 || fd > 2 || char_device[fd];
-}
+bool FakePlatform::is_char_device(int fd) { return fd < 0 || fd > 2 || char_device[fd]; }
 
 WriteResult FakePlatform::write(int fd, const char* data, std::size_t n) {
   std::string bytes(data, n);
@@ -45,9 +43,9 @@ void FakePlatform::exit_process(int32_t s) {
 }
 
 int FakePlatform::writes_to(int fd) const {
-  return static_cast<int>(
-      std::count_if(events.begin(), events.end(),
-                    [fd](const Event& e) { return e.kind == Event::write && e.fd == fd; }));
+  return static_cast<int>(std::count_if(events.begin(), events.end(), [fd](const Event& e) {
+    return e.kind == Event::write && e.fd == fd;
+  }));
 }
 
 }  // namespace console
