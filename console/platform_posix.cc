@@ -75,6 +75,7 @@ class PosixPlatform final : public Platform {
       switch (errno) {
         case ENOSPC:
         case EDQUOT:
+        case EFBIG:  // past the file size limit, where SIGXFSZ is ignored
           return WriteResult::disk_full;
         case EACCES:
         case EPERM:

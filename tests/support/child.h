@@ -3,6 +3,10 @@
 // against writes or against growing past a size, a directory, a closed pipe
 // or a closed descriptor. Captures what it writes, its exit status or signal,
 // and its peak resident memory.
+//
+// When the environment variable SUDOKU_TEST_WRAPPER is set, its words are put
+// in front of every program run (for example a memory checker with its
+// options), and timeouts are multiplied by kWrappedTimeoutFactor.
 #pragma once
 
 #include <string>
@@ -40,6 +44,10 @@ struct Child {
   // For a pipe: instead of `input`, send each piece once the program has read
   // everything sent before it (the pipe is empty), then close the pipe.
   std::vector<std::string> pipe_pieces;
+  // For a pipe as standard output: read it only once it is nearly full (or
+  // the program has ended), so that the program's writes keep meeting a full
+  // pipe.
+  bool slow_reader = false;
   std::size_t output_cap = 0;           // size of a capped_memfd
   bool nonblocking = false;             // O_NONBLOCK on the child's pipe ends
   bool interrupt_when_waiting = false;  // with steps: SIGINT instead of the last send
@@ -56,6 +64,12 @@ struct Result {
 };
 
 Result run_child(const Child& child);
+
+inline constexpr int kWrappedTimeoutFactor = 10;
+
+/// The words of SUDOKU_TEST_WRAPPER, put in front of every program run; empty
+/// when it is unset or blank.
+std::vector<std::string> wrapper();
 
 /// Shows bytes with CR, LF and other controls made visible, for failure messages.
 std::string visible(const std::string& bytes);
