@@ -19,19 +19,8 @@ using testing_support::Output;
 using testing_support::Result;
 using testing_support::run_child;
 
-// The probe is built with the same flags as this test; a sanitizer's own
-// memory makes absolute figures meaningless.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
+// The probe is built with the same flags as this test.
+using testing_support::kSanitized;
 
 std::string report(int32_t number) {
   return "\r\nrun-time error F" + std::to_string(number) + ": READ(CON)\r\n- " +

@@ -25,17 +25,7 @@ using testing_support::Output;
 using testing_support::Result;
 using testing_support::run_child;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
+using testing_support::kSanitized;
 
 const std::string kCountPrompt = "combien de cases voulez-vous rentrer ou modifier?";
 const std::string kMenuPrompt = "tapez 1 pour finir, 2 pour rajouter ou modifier des points";
@@ -91,6 +81,20 @@ TEST(FaultyOutput, DiskFullEndsTheRunAtTheFirstRecord) {
 TEST(FaultyOutput, WriteRefusedEndsTheRunAtTheFirstRecord) {
   expect_end(run(Input::file, Output::sealed_memfd, transcript("typical.in")), 1,
              report(6421, "WRITE"));
+}
+
+// Past the file size limit (with SIGXFSZ ignored, as a parent may leave it) a
+// write fails with EFBIG, which is a full disk: the file keeps every byte up
+// to the limit, and nothing is lost silently.
+TEST(FaultyOutput, FileSizeLimitIsADiskFull) {
+  Child child;
+  child.argv = {SUDOKU_BINARY};
+  child.input = transcript("typical.in");
+  child.file_size_limit = 1024;
+  child.timeout_seconds = kTimeoutSeconds;
+  Result r = run_child(child);
+  expect_end(r, 1, report(6422, "WRITE"));
+  expect_out(r, transcript("typical.out").substr(0, 1024));
 }
 
 // A memfd that cannot grow past its size refuses (EPERM) a write that does

@@ -243,6 +243,12 @@ Result run_child(const Child& child) {
       }
     }
     ::signal(SIGPIPE, SIG_DFL);
+    if (child.file_size_limit > 0) {
+      rlimit limit{static_cast<rlim_t>(child.file_size_limit),
+                   static_cast<rlim_t>(child.file_size_limit)};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+      ::signal(SIGXFSZ, SIG_IGN);
+    }
     ::execvp(args[0], args.data());
     std::perror("execvp");
     ::_exit(127);

@@ -15,6 +15,20 @@
 
 namespace testing_support {
 
+// Whether this test program (and so the programs built with it) runs under
+// AddressSanitizer, whose own memory makes absolute memory figures meaningless.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kSanitized = true;
+#else
+inline constexpr bool kSanitized = false;
+#endif
+#else
+inline constexpr bool kSanitized = false;
+#endif
+
 enum class Input { file, pipe, pty, dev_null, directory, closed };
 // capped_memfd: a memfd of `output_cap` bytes sealed against growing; writes
 // past its end fail with EPERM, and what fits is read back.
@@ -48,7 +62,10 @@ struct Child {
   // the program has ended), so that the program's writes keep meeting a full
   // pipe.
   bool slow_reader = false;
-  std::size_t output_cap = 0;           // size of a capped_memfd
+  std::size_t output_cap = 0;  // size of a capped_memfd
+  // When non-zero: the file size limit (RLIMIT_FSIZE) in bytes, with SIGXFSZ
+  // ignored, so that a write past it fails with EFBIG.
+  long file_size_limit = 0;
   bool nonblocking = false;             // O_NONBLOCK on the child's pipe ends
   bool interrupt_when_waiting = false;  // with steps: SIGINT instead of the last send
   int timeout_seconds = 30;
