@@ -47,9 +47,8 @@ void sudoku() {
     console::read_int(choix);
     console::read_end();
 
-    if (choix == 1) {
-      encore = 0;
-    } else if (choix == 2) {
+    // 2 edits the entry grid and solves again; 1, like any other answer, ends the run.
+    if (choix == 2) {
       entree(saisie, saisies);
     } else {
       encore = 0;
