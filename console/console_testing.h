@@ -58,6 +58,12 @@ inline std::string report(std::string_view number, std::string_view kind,
   return bytes + std::string(message) + "\r\n";
 }
 
+/// The report of fatal error `number`, with its message, for a statement of `kind`.
+inline std::string report(int32_t number, StatementKind kind = StatementKind::read) {
+  return report(std::to_string(number), kind == StatementKind::read ? "READ" : "WRITE",
+                error_message(number));
+}
+
 /// Byte-exact comparison; on a mismatch the message shows the first differing
 /// offset with control bytes made visible.
 inline ::testing::AssertionResult same_bytes(const std::string& expected,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "console/console.h"
+#include "console/console_testing.h"
 #include "tests/support/child.h"
 
 namespace console {
@@ -22,10 +23,7 @@ using testing_support::run_child;
 // The probe is built with the same flags as this test.
 using testing_support::kSanitized;
 
-std::string report(int32_t number) {
-  return "\r\nrun-time error F" + std::to_string(number) + ": READ(CON)\r\n- " +
-         std::string(error_message(number)) + "\r\n";
-}
+using testing::report;
 
 Result probe(Input in, Output out, std::vector<std::string> ops, std::string input = "") {
   Child c;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "console/channel.h"
+#include "console/console_testing.h"
 #include "console/fake_platform.h"
 #include "tests/support/child.h"
 
@@ -19,10 +20,7 @@ namespace {
 
 constexpr int32_t U = -777;  // an item's value before the statement: "unchanged"
 
-std::string report(int32_t number) {
-  return "\r\nrun-time error F" + std::to_string(number) + ": READ(CON)\r\n- " +
-         std::string(error_message(number)) + "\r\n";
-}
+using testing::report;
 
 struct Row {
   int line;

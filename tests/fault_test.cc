@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "console/console.h"
+#include "console/console_testing.h"
 #include "tests/support/child.h"
 
 namespace {
@@ -37,10 +38,8 @@ std::string transcript(const std::string& file) {
   return bytes.str();
 }
 
-std::string report(int32_t number, const char* statement) {
-  return "\r\nrun-time error F" + std::to_string(number) + ": " + statement + "(CON)\r\n- " +
-         std::string(console::error_message(number)) + "\r\n";
-}
+using console::StatementKind;
+using console::testing::report;
 
 // A timeout only catches a program that hangs: sanitizer builds on a busy
 // machine take many times longer than a plain build.
@@ -75,12 +74,12 @@ void expect_out(const Result& r, const std::string& out) {
 // text is the first write and fails at once.
 TEST(FaultyOutput, DiskFullEndsTheRunAtTheFirstRecord) {
   expect_end(run(Input::file, Output::dev_full, transcript("typical.in")), 1,
-             report(6422, "WRITE"));
+             report(6422, StatementKind::write));
 }
 
 TEST(FaultyOutput, WriteRefusedEndsTheRunAtTheFirstRecord) {
   expect_end(run(Input::file, Output::sealed_memfd, transcript("typical.in")), 1,
-             report(6421, "WRITE"));
+             report(6421, StatementKind::write));
 }
 
 // Past the file size limit (with SIGXFSZ ignored, as a parent may leave it) a
@@ -93,7 +92,7 @@ TEST(FaultyOutput, FileSizeLimitIsADiskFull) {
   child.file_size_limit = 1024;
   child.timeout_seconds = kTimeoutSeconds;
   Result r = run_child(child);
-  expect_end(r, 1, report(6422, "WRITE"));
+  expect_end(r, 1, report(6422, StatementKind::write));
   expect_out(r, transcript("typical.out").substr(0, 1024));
 }
 
@@ -108,7 +107,7 @@ TEST(FaultyOutput, RefusalPartWayKeepsEverythingWrittenBefore) {
   const std::size_t at = out.find("\r\niteration: 1 ");
   ASSERT_NE(at, std::string::npos);
   ASSERT_LT(out.size(), 4096U);
-  const std::string refused = report(6421, "WRITE");
+  const std::string refused = report(6421, StatementKind::write);
   struct Row {
     const char* what;
     std::size_t cap;
@@ -152,8 +151,7 @@ TEST(FaultyOutput, ClosedPipeIsIgnoredToTheEndOfTheRun) {
   }
   {
     SCOPED_TRACE("end of input in the middle of a triple");
-    expect_end(run(Input::file, Output::closed_pipe, transcript("eof_triple.in")), 1,
-               report(6501, "READ"));
+    expect_end(run(Input::file, Output::closed_pipe, transcript("eof_triple.in")), 1, report(6501));
   }
 }
 
@@ -170,8 +168,7 @@ TEST(MissingDescriptors, StandardOutputClosed) {
   }
   {
     SCOPED_TRACE("input a file: bad value");
-    expect_end(run(Input::file, Output::closed, transcript("bad_value_alone.in")), 1,
-               report(6101, "READ"));
+    expect_end(run(Input::file, Output::closed, transcript("bad_value_alone.in")), 1, report(6101));
   }
   {
     // A terminal as input and a closed output make the interactive
@@ -192,7 +189,7 @@ TEST(MissingDescriptors, StandardOutputClosed) {
 //   - output closed too: interactive, nothing can be written, the report
 //     still goes to standard error.
 TEST(MissingDescriptors, StandardInputClosed) {
-  const std::string err = report(6500, "READ");
+  const std::string err = report(6500);
   {
     SCOPED_TRACE("output a file");
     Result r = run(Input::closed, Output::file);
@@ -217,7 +214,7 @@ TEST(UnreadableInput, DirectoryAsStandardInput) {
   for (Output out : {Output::file, Output::pty}) {
     SCOPED_TRACE(out == Output::file ? "output a file" : "output a terminal");
     Result r = run(Input::directory, out);
-    expect_end(r, 1, report(6500, "READ"));
+    expect_end(r, 1, report(6500));
     expect_out(r, kCountPrompt + "\r\n");
   }
 }
