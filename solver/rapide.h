@@ -1,0 +1,49 @@
+// The fast engine: the same solving iterations as `resoudre`, on bit masks,
+// with every placement recorded in the order it is written; and a solution
+// counter by exhaustive search. Used by the batch companion; the dialogue
+// keeps `resoudre`.
+//
+// `resoudre_vite` gives exactly what `resoudre` gives for every grid (cells
+// holding any 32-bit value included): the same final grid, per-iteration
+// counts, `niter`, `nremplies`, `nvides`, `progres` and the three flags.
+// Like the rest of the solver it does no I/O and allocates nothing.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "solver/solver.h"
+
+// The phases of an iteration, in the order they run.
+enum class Phase : int8_t { carres = 0, colonnes = 1, lignes = 2 };
+
+// One digit written into the grid by the solving iterations. The unit that
+// forced it follows from the phase and the cell: the box of (i, j), column i
+// or line j.
+struct Placement {
+  int8_t iteration = 0;  // 1..10
+  Phase phase = Phase::carres;
+  int8_t chiffre = 0;  // 1..9
+  int8_t i = 0;        // column 1..9
+  int8_t j = 0;        // line 1..9
+  bool operator==(const Placement&) const = default;
+};
+
+// Every placement of one solve, in the order written. A cell is written at
+// most during one scan (it is occupied afterwards), by at most nine digits
+// when several digits of that scan name it, so 81 * 9 entries always suffice.
+struct Journal {
+  std::array<Placement, 81 * 9> placements{};
+  int32_t n = 0;
+};
+
+// The solving iterations of `resoudre` on `grille` in place. When `journal`
+// is given, it is cleared and receives every placement in order.
+void resoudre_vite(Grid& grille, Resolution& etat, Journal* journal = nullptr);
+
+// Number of complete solutions of `grille` that keep its non-zero cells:
+// 0, 1, or 2 meaning two or more (the search stops at the second). When it
+// returns 1, `solution` holds that solution; otherwise `solution` is
+// unspecified. Cells must hold 0..9; givens that repeat a digit in a unit
+// give 0.
+int32_t compter_solutions(const Grid& grille, Grid& solution);
