@@ -47,3 +47,18 @@ void resoudre_vite(Grid& grille, Resolution& etat, Journal* journal = nullptr);
 // unspecified. Cells must hold 0..9; givens that repeat a digit in a unit
 // give 0.
 int32_t compter_solutions(const Grid& grille, Grid& solution);
+
+// A digit given twice in one unit: the kind of unit (box, column or line),
+// its number 1..9 (a box counts in reading order, a column is i, a line j)
+// and the digit.
+struct Doublon {
+  Phase unite = Phase::carres;
+  int8_t numero = 0;
+  int8_t chiffre = 0;
+};
+
+// Finds the first digit repeated in a unit of `grille`: boxes 1..9 first,
+// then columns, then lines; within a unit, the first cell in reading order
+// whose digit occurs earlier in it. Only cells holding 1..9 count. Returns
+// false, leaving `trouve` alone, when no digit repeats.
+bool doublon(const Grid& grille, Doublon& trouve);

@@ -1,0 +1,175 @@
+// The solution counter against the known counts of every collection, and the
+// search for repeated givens.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "solver/rapide.h"
+#include "solver/solver_testing.h"
+
+namespace {
+
+using solver_testing::grid_from_text;
+
+// A complete valid grid: line j, column i holds (3 * (j % 3) + j / 3 + i) % 9 + 1
+// (0-based i, j), the usual shifted pattern.
+Grid grille_pleine() {
+  Grid g;
+  for (int j = 0; j < 9; ++j) {
+    for (int i = 0; i < 9; ++i) {
+      g.cells[9 * j + i] = (3 * (j % 3) + j / 3 + i) % 9 + 1;
+    }
+  }
+  return g;
+}
+
+TEST(Compter, EveryCollectionHasItsKnownCount) {
+  const auto dir = solver_testing::data_dir();
+  if (!std::filesystem::is_directory(dir)) {
+    GTEST_SKIP() << "puzzle collections not found";
+  }
+  // Expected count per file (2 meaning two or more); files with exactly one
+  // solution must match their .solutions file line by line.
+  const std::map<std::string, int32_t> attendu{
+      {"easy50.txt", 1},
+      {"top95.txt", 1},
+      {"hardest_norvig11.txt", 1},
+      {"sudoku17.txt", 1},
+      {"tdoku_unique18.txt", 1},
+      {"invalid7.txt", 0},
+      {"tdoku_nosolution10.txt", 0},
+      {"tdoku_multisolution15.txt", 2},
+  };
+  int fichiers = 0;
+  for (const auto& [nom, compte] : attendu) {
+    const auto puzzles = solver_testing::read_lines(dir / nom);
+    ASSERT_FALSE(puzzles.empty()) << nom;
+    ++fichiers;
+    const auto solutions = solver_testing::read_lines(
+        std::filesystem::path(dir / nom).replace_extension(".solutions"));
+    const bool avec_solutions = !solutions.empty();
+    if (avec_solutions) {
+      ASSERT_EQ(solutions.size(), puzzles.size()) << nom;
+    }
+    for (size_t n = 0; n < puzzles.size(); ++n) {
+      SCOPED_TRACE(testing::Message() << nom << " line " << n + 1);
+      Grid solution;
+      ASSERT_EQ(compter_solutions(grid_from_text(puzzles[n]), solution), compte);
+      if (avec_solutions) {
+        ASSERT_EQ(solution, grid_from_text(solutions[n]));
+      }
+    }
+  }
+  EXPECT_EQ(fichiers, 8);
+}
+
+// Around the known puzzles: filling some empty cells from the solution keeps
+// it the only one, and removing any one given from a 17-clue puzzle leaves
+// two or more (no puzzle with 16 givens has a single solution).
+TEST(Compter, MoreOrFewerGivens) {
+  const auto puzzles = solver_testing::read_lines(solver_testing::data_dir() / "sudoku17.txt");
+  if (puzzles.empty()) {
+    GTEST_SKIP() << "puzzle collections not found";
+  }
+  for (size_t n = 0; n < puzzles.size(); n += 97) {
+    SCOPED_TRACE(testing::Message() << "sudoku17 line " << n + 1);
+    const Grid depart = grid_from_text(puzzles[n]);
+    Grid solution;
+    ASSERT_EQ(compter_solutions(depart, solution), 1);
+    Grid plus = depart;
+    for (size_t c = n % 4; c < 81; c += 4) {
+      plus.cells[c] = solution.cells[c];
+    }
+    Grid autre;
+    ASSERT_EQ(compter_solutions(plus, autre), 1);
+    ASSERT_EQ(autre, solution);
+    Grid moins = depart;
+    size_t given = n % 17;
+    for (int32_t& v : moins.cells) {
+      if (v != 0 && given-- == 0) {
+        v = 0;
+        break;
+      }
+    }
+    ASSERT_EQ(compter_solutions(moins, autre), 2);
+  }
+}
+
+TEST(Compter, SmallCases) {
+  const Grid pleine = grille_pleine();
+  Grid trou = pleine;
+  trou.cells[40] = 0;
+  Grid invalide = pleine;
+  std::swap(invalide.cells[0], invalide.cells[1]);  // line 1 and box 1 stay right, columns not
+  Grid hors = Grid{};
+  hors.cells[5] = 10;
+  Grid negatif = Grid{};
+  negatif.cells[80] = -3;
+  struct Cas {
+    const char* nom;
+    Grid grille;
+    int32_t compte;
+  };
+  const std::vector<Cas> cas{
+      {"empty grid", Grid{}, 2},
+      {"full valid grid", pleine, 1},
+      {"full grid with two cells swapped", invalide, 0},
+      {"one empty cell", trou, 1},
+      {"cell holding 10", hors, 0},
+      {"cell holding -3", negatif, 0},
+  };
+  for (const Cas& c : cas) {
+    SCOPED_TRACE(c.nom);
+    Grid solution;
+    ASSERT_EQ(compter_solutions(c.grille, solution), c.compte);
+    if (c.compte == 1) {
+      EXPECT_EQ(solution, pleine);
+    }
+  }
+}
+
+TEST(Compter, RepeatedGivensAreNamed) {
+  struct Cas {
+    const char* nom;
+    std::vector<std::array<int, 3>> poses;  // i, j, digit
+    bool trouve;
+    Doublon attendu;
+  };
+  // A box repeat that shares no line or column; a column repeat in two
+  // boxes; a line repeat; a box repeat found before a line repeat met
+  // earlier in reading order; values that are not digits never repeat.
+  const std::vector<Cas> cas{
+      {"box", {{4, 4, 7}, {6, 5, 7}}, true, {Phase::carres, 5, 7}},
+      {"column", {{2, 1, 3}, {2, 9, 3}}, true, {Phase::colonnes, 2, 3}},
+      {"line", {{1, 8, 9}, {9, 8, 9}}, true, {Phase::lignes, 8, 9}},
+      {"boxes before lines",
+       {{1, 1, 5}, {9, 1, 5}, {7, 9, 2}, {8, 8, 2}},
+       true,
+       {Phase::carres, 9, 2}},
+      {"not digits", {{1, 1, 10}, {2, 1, 10}, {3, 1, -1}, {4, 1, -1}}, false, {}},
+      {"no repeat", {{1, 1, 1}, {2, 2, 2}, {5, 5, 1}}, false, {}},
+  };
+  for (const Cas& c : cas) {
+    SCOPED_TRACE(c.nom);
+    Grid g;
+    for (const auto& [i, j, d] : c.poses) {
+      g(i, j) = d;
+    }
+    Doublon d{Phase::lignes, 0, 0};
+    ASSERT_EQ(doublon(g, d), c.trouve);
+    if (c.trouve) {
+      EXPECT_EQ(d.unite, c.attendu.unite);
+      EXPECT_EQ(d.numero, c.attendu.numero);
+      EXPECT_EQ(d.chiffre, c.attendu.chiffre);
+      Grid solution;
+      EXPECT_EQ(compter_solutions(g, solution), 0);
+    }
+  }
+}
+
+}  // namespace
