@@ -1,0 +1,163 @@
+#!/usr/bin/env bash
+# sudoku-batch side by side with a peer solver, qqwing (Debian package
+# qqwing), on the same puzzle files in one run. Each command runs whole, its
+# output to /dev/null, RUNS times; the figures are medians of its CPU time
+# (user + system) and wall time, taken to the millisecond by the shell's
+# `time`, and of its peak resident memory, from /usr/bin/time.
+#
+#   a. solve: sudoku-batch --format=line --jobs 1 against qqwing --solve
+#      --one-line, over the whole 17-clue collection;
+#   b. count: sudoku-batch --format=line --count --jobs 1 against qqwing
+#      --solve --count-solutions --one-line, over its first 5,000 puzzles;
+#   c. jobs:  sudoku-batch --format=line --jobs 2 against --jobs 1, wall
+#      clock, over the whole collection;
+#   d. memory: peak resident memory of sudoku-batch --format=line over the
+#      first 5,000 puzzles and over the whole collection.
+#
+# The ratios in a and b are qqwing's CPU time over sudoku-batch's: 30 means
+# sudoku-batch needs thirty times less. When qqwing is not installed, a and b
+# are skipped with a message. Nothing is written into the checkout.
+#
+# Usage: bench/peer.sh [BATCH [DATA [RUNS]]]  (paths from the checkout's top folder)
+#   BATCH  default build/release/sudoku-batch
+#   DATA   default ../shared/data (the folder holding sudoku17.txt)
+#   RUNS   default 3
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+batch=${1:-build/release/sudoku-batch}
+data=${2:-../shared/data}
+runs=${3:-3}
+puzzles=$data/sudoku17.txt
+
+if [[ ! -x /usr/bin/time ]]; then
+  echo "peer.sh: /usr/bin/time is missing (Debian package: time)" >&2
+  exit 2
+fi
+if [[ ! -x $batch ]]; then
+  echo "peer.sh: no program at $batch" >&2
+  exit 2
+fi
+if [[ ! -r $puzzles ]]; then
+  echo "peer.sh: no puzzles at $puzzles" >&2
+  exit 2
+fi
+if ! [[ $runs =~ ^[1-9][0-9]*$ ]]; then
+  echo "peer.sh: RUNS must be a positive whole number, not '$runs'" >&2
+  exit 2
+fi
+qqwing=$(command -v qqwing || true)
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+head -n 5000 "$puzzles" >"$work/first5000.txt"
+all=$(wc -l <"$puzzles")
+
+declare -A cpu wall rss
+median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# measure NAME INPUT COMMAND...: runs COMMAND RUNS times with standard input
+# INPUT and standard output /dev/null; a failing run stops the script. Sets
+# cpu[NAME] and wall[NAME] to the medians, in seconds.
+measure() {
+  local name=$1 input=$2
+  shift 2
+  local results=$work/$name.txt TIMEFORMAT='%3R %3U %3S'
+  : >"$results"
+  for ((n = 0; n < runs; n++)); do
+    if ! { time "$@" <"$input" >/dev/null 2>"$work/err.txt"; } 2>"$work/time.txt"; then
+      echo "peer.sh: '$*' failed:" >&2
+      cat "$work/err.txt" >&2
+      exit 1
+    fi
+    awk '{ printf "%s %.3f\n", $1, $2 + $3 }' "$work/time.txt" >>"$results"
+  done
+  wall[$name]=$(awk '{ print $1 }' "$results" | median)
+  cpu[$name]=$(awk '{ print $2 }' "$results" | median)
+}
+
+# peak NAME COMMAND...: like measure, standard input empty; sets rss[NAME] to
+# the median peak resident memory in KiB.
+peak() {
+  local name=$1
+  shift
+  local results=$work/$name.txt
+  : >"$results"
+  for ((n = 0; n < runs; n++)); do
+    if ! /usr/bin/time -f '%M' -o "$work/time.txt" "$@" </dev/null >/dev/null 2>"$work/err.txt"; then
+      echo "peer.sh: '$*' failed:" >&2
+      cat "$work/err.txt" >&2
+      exit 1
+    fi
+    tail -n 1 "$work/time.txt" >>"$results"
+  done
+  rss[$name]=$(median <"$results")
+}
+
+# check N COMMAND...: one untimed run whose output must have N lines, one
+# record per puzzle, so that a run that does nothing is not timed as fast.
+check() {
+  local expected=$1
+  shift
+  if ! "$@" </dev/null >"$work/out.txt" 2>"$work/err.txt"; then
+    echo "peer.sh: '$*' failed:" >&2
+    cat "$work/err.txt" >&2
+    exit 1
+  fi
+  local got
+  got=$(wc -l <"$work/out.txt")
+  if ((got != expected)); then
+    echo "peer.sh: '$*' wrote $got lines for $expected puzzles" >&2
+    exit 1
+  fi
+}
+
+# ratio A B: A / B with one decimal, or "n/a" when B is 0.
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.1f", a / b; else print "n/a" }'; }
+
+rate() { awk -v n="$1" -v t="$2" 'BEGIN { if (t > 0) printf "%.0f", n / t; else print "n/a" }'; }
+
+check "$all" "$batch" --format=line --jobs 1 "$puzzles"
+check 5000 "$batch" --format=line --count --jobs 1 "$work/first5000.txt"
+check "$all" "$batch" --format=line --jobs 2 "$puzzles"
+
+echo "machine: $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)"
+echo "puzzles: $puzzles ($all lines); $runs runs per command, medians"
+echo
+
+if [[ -n $qqwing ]]; then
+  measure batch_solve /dev/null "$batch" --format=line --jobs 1 "$puzzles"
+  measure peer_solve "$puzzles" "$qqwing" --solve --one-line
+  echo "a. solve, whole collection (CPU seconds, puzzles per CPU second)"
+  echo "   sudoku-batch --format=line --jobs 1     ${cpu[batch_solve]} s  $(rate "$all" "${cpu[batch_solve]}")/s"
+  echo "   qqwing --solve --one-line               ${cpu[peer_solve]} s  $(rate "$all" "${cpu[peer_solve]}")/s"
+  echo "   ratio qqwing / sudoku-batch             $(ratio "${cpu[peer_solve]}" "${cpu[batch_solve]}")"
+  echo
+
+  measure batch_count /dev/null "$batch" --format=line --count --jobs 1 "$work/first5000.txt"
+  measure peer_count "$work/first5000.txt" "$qqwing" --solve --count-solutions --one-line
+  echo "b. count, first 5000 puzzles (CPU seconds, puzzles per CPU second)"
+  echo "   sudoku-batch --format=line --count      ${cpu[batch_count]} s  $(rate 5000 "${cpu[batch_count]}")/s"
+  echo "   qqwing --solve --count-solutions        ${cpu[peer_count]} s  $(rate 5000 "${cpu[peer_count]}")/s"
+  echo "   ratio qqwing / sudoku-batch             $(ratio "${cpu[peer_count]}" "${cpu[batch_count]}")"
+  echo
+else
+  echo "a, b. skipped: qqwing is not installed (Debian package qqwing)"
+  echo
+  measure batch_solve /dev/null "$batch" --format=line --jobs 1 "$puzzles"
+fi
+
+measure batch_jobs2 /dev/null "$batch" --format=line --jobs 2 "$puzzles"
+echo "c. jobs, whole collection (wall seconds)"
+echo "   --jobs 1                                ${wall[batch_solve]} s  (CPU ${cpu[batch_solve]} s)"
+echo "   --jobs 2                                ${wall[batch_jobs2]} s  (CPU ${cpu[batch_jobs2]} s)"
+echo "   wall-clock speed-up                     $(ratio "${wall[batch_solve]}" "${wall[batch_jobs2]}")"
+echo
+
+peak batch_5000 "$batch" --format=line "$work/first5000.txt"
+peak batch_all "$batch" --format=line "$puzzles"
+echo "d. peak resident memory of sudoku-batch --format=line"
+echo "   first 5000 puzzles                      ${rss[batch_5000]} KiB"
+echo "   all $all puzzles                     ${rss[batch_all]} KiB"
+awk -v a="${rss[batch_all]}" -v b="${rss[batch_5000]}" \
+  'BEGIN { printf "   all / first 5000                        %.3f (%+.1f%%)\n", a / b, (a / b - 1) * 100 }'
