@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "solver/solver.h"
@@ -33,13 +34,18 @@ struct Placement {
 // most during one scan (it is occupied afterwards), by at most nine digits
 // when several digits of that scan name it, so 81 * 9 entries always suffice.
 struct Journal {
-  std::array<Placement, 81 * 9> placements{};
+  std::array<Placement, std::size_t{81} * 9> placements{};
   int32_t n = 0;
 };
 
 // The solving iterations of `resoudre` on `grille` in place. When `journal`
 // is given, it is cleared and receives every placement in order.
 void resoudre_vite(Grid& grille, Resolution& etat, Journal* journal = nullptr);
+
+// The dialogue's literal solving iterations (`resoudre` itself, one statement
+// of the rules) with the journal of every placement, cleared first: the
+// reference that `resoudre_vite` is checked against. Slow; for tests.
+void resoudre_journal(Grid& grille, Resolution& etat, Journal& journal);
 
 // Number of complete solutions of `grille` that keep its non-zero cells:
 // 0, 1, or 2 meaning two or more (the search stops at the second). When it

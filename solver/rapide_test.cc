@@ -1,0 +1,211 @@
+// The fast engine against the literal one: every collection, both long
+// solves, and a short table of grids no collection holds.
+#include "solver/rapide.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "solver/solver.h"
+#include "solver/solver_testing.h"
+
+namespace {
+
+using solver_testing::grid_from_csv;
+using solver_testing::grid_from_text;
+
+// Debug and sanitizer builds run the literal engine at about a millisecond a
+// grid, so they take every kStride-th puzzle of the 17-clue collection, and
+// there compare with the journalled literal engine only.
+#ifdef NDEBUG
+constexpr size_t kStride = 1;
+#else
+constexpr size_t kStride = 8;
+#endif
+
+// A state left behind by some earlier solve: both engines must reset it.
+Resolution dirty_state() {
+  Resolution etat;
+  etat.ncarres.fill(7);
+  etat.ncolonnes.fill(-3);
+  etat.nlignes.fill(7);
+  etat.ncarres[0] = etat.ncolonnes[0] = etat.nlignes[0] = 0;
+  etat.nremplies = -1;
+  etat.nvides = -1.0F;
+  etat.progres = 0;
+  etat.niter = 99;
+  etat.posscarre = etat.posscol = etat.posslign = 5;
+  return etat;
+}
+
+void expect_same_state(const Resolution& a, const Resolution& b) {
+  EXPECT_EQ(a.ncarres, b.ncarres);
+  EXPECT_EQ(a.ncolonnes, b.ncolonnes);
+  EXPECT_EQ(a.nlignes, b.nlignes);
+  EXPECT_EQ(a.nremplies, b.nremplies);
+  EXPECT_EQ(a.nvides, b.nvides);
+  EXPECT_EQ(a.progres, b.progres);
+  EXPECT_EQ(a.niter, b.niter);
+  EXPECT_EQ(a.posscarre, b.posscarre);
+  EXPECT_EQ(a.posscol, b.posscol);
+  EXPECT_EQ(a.posslign, b.posslign);
+}
+
+// The journal replayed on the start grid gives the final grid, and its
+// entries per iteration and phase add up to the counts.
+void expect_journal_consistent(const Grid& start, const Grid& end, const Resolution& etat,
+                               const Journal& journal) {
+  Grid g = start;
+  std::array<std::array<int32_t, 3>, 11> counts{};
+  for (int32_t k = 0; k < journal.n; ++k) {
+    const Placement& p = journal.placements[k];
+    ASSERT_TRUE(p.iteration >= 1 && p.iteration <= etat.niter && p.chiffre >= 1 && p.chiffre <= 9 &&
+                p.i >= 1 && p.i <= 9 && p.j >= 1 && p.j <= 9);
+    g(p.i, p.j) = p.chiffre;
+    ++counts[p.iteration][static_cast<int>(p.phase)];
+  }
+  EXPECT_EQ(g, end);
+  for (int32_t b = 1; b <= 10; ++b) {
+    SCOPED_TRACE(b);
+    EXPECT_EQ(counts[b][0], etat.ncarres[b]);
+    EXPECT_EQ(counts[b][1], etat.ncolonnes[b]);
+    EXPECT_EQ(counts[b][2], etat.nlignes[b]);
+  }
+}
+
+// Both engines on one grid: the same grid, state and placements. The
+// reference is the literal engine with its journal; `resoudre` itself, the
+// same code without one, is run too unless `seul_journal`.
+void expect_same(const Grid& start, bool seul_journal = false) {
+  Grid lent = start;
+  Resolution etat_lent = dirty_state();
+  Journal attendu;
+  resoudre_journal(lent, etat_lent, attendu);
+  if (!seul_journal) {
+    Grid g = start;
+    Resolution etat = dirty_state();
+    resoudre(g, etat);
+    EXPECT_EQ(g, lent);
+    expect_same_state(etat, etat_lent);
+  }
+
+  Grid vite = start;
+  Resolution etat_vite = dirty_state();
+  Journal journal;
+  journal.n = 3;  // left over: the engine clears it
+  resoudre_vite(vite, etat_vite, &journal);
+  EXPECT_EQ(vite, lent);
+  expect_same_state(etat_vite, etat_lent);
+  ASSERT_EQ(journal.n, attendu.n);
+  for (int32_t k = 0; k < journal.n; ++k) {
+    EXPECT_EQ(journal.placements[k], attendu.placements[k]) << "placement " << k;
+  }
+  expect_journal_consistent(start, vite, etat_vite, journal);
+
+  // Without a journal: the same outcome.
+  Grid sans = start;
+  Resolution etat_sans = dirty_state();
+  resoudre_vite(sans, etat_sans);
+  EXPECT_EQ(sans, lent);
+  expect_same_state(etat_sans, etat_lent);
+}
+
+TEST(Rapide, AgreesWithLiteralEngineOnEveryCollection) {
+  const auto dir = solver_testing::data_dir();
+  if (!std::filesystem::is_directory(dir)) {
+    GTEST_SKIP() << "puzzle collections not found";
+  }
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    if (entry.path().extension() == ".txt") {
+      files.push_back(entry.path());
+    }
+  }
+  ASSERT_FALSE(files.empty());
+  for (const auto& file : files) {
+    const auto lines = solver_testing::read_lines(file);
+    const size_t stride = lines.size() > 10000 ? kStride : 1;
+    for (size_t n = 0; n < lines.size(); n += stride) {
+      SCOPED_TRACE(file.filename().string() + ":" + std::to_string(n + 1));
+      expect_same(grid_from_text(lines[n]), stride > 1);
+      if (HasFailure()) {
+        return;
+      }
+    }
+  }
+  const auto longues = solver_testing::read_lines(dir / "long_solves.csv");
+  ASSERT_EQ(longues.size(), 2U);
+  for (const std::string& line : longues) {
+    SCOPED_TRACE(line);
+    expect_same(grid_from_csv(line));
+  }
+}
+
+const std::string kSolution =
+    "483921657967345821251876493548132976729564138136798245372689514814253769695417382";
+
+// The solution with two cells in three emptied: enough holes that the solve
+// runs several iterations, with every phase placing.
+Grid holed() {
+  Grid g = grid_from_text(kSolution);
+  for (int c = 0; c < 81; ++c) {
+    if (c % 3 != 1) {
+      g.cells[c] = 0;
+    }
+  }
+  return g;
+}
+
+TEST(Rapide, AgreesOnGridsNoCollectionHolds) {
+  struct Case {
+    const char* what;
+    Grid grid;
+  };
+  std::vector<Case> cases{{"empty grid", Grid{}},
+                          {"full grid", grid_from_text(kSolution)},
+                          {"holed solution", holed()}};
+  // Occupied cells that equal no digit, alone and in numbers.
+  // 261 and 65536 hold 5 and 0 in their low bits.
+  for (const int32_t v : {10, -7, INT_MIN, INT_MAX, 261, 65536}) {
+    Grid g = holed();
+    g(5, 5) = v;
+    g(1, 9) = v;
+    cases.push_back({"odd values in two cells", g});
+    Grid h = holed();
+    for (int c = 0; c < 81; c += 7) {
+      h.cells[c] = h.cells[c] == 0 ? v : 0;
+    }
+    cases.push_back({"odd values in many cells", h});
+  }
+  // Two digits of one box scan name (1, 1): 1 is written there, then 2
+  // replaces it. 1 is then nowhere in column 1, so (1, 4), the last empty
+  // cell of the next box scanned, may take it among its singles.
+  Grid deux;
+  deux.cells.fill(10);
+  deux(1, 1) = 0;
+  deux(2, 1) = 0;
+  deux(1, 4) = 0;
+  deux(2, 8) = 1;
+  deux(2, 5) = 2;
+  {
+    // Box (1, 1) places 1 and 2 in (1, 1); box (1, 4) then places 1 and 3..9
+    // in (1, 4); the second pass 3..9 in (2, 1).
+    Grid g = deux;
+    Resolution etat;
+    resoudre_vite(g, etat);
+    EXPECT_EQ(g(1, 1), 2);
+    EXPECT_EQ(g(1, 4), 9);
+    EXPECT_EQ(g(2, 1), 9);
+    EXPECT_EQ(etat.ncarres[1], 17);
+  }
+  cases.push_back({"two digits for one cell", deux});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    expect_same(c.grid);
+  }
+}
+
+}  // namespace
