@@ -89,11 +89,12 @@ TEST(Entree, JIsCarriedIntoTheNextEntryDialogue) {
 }
 
 // A triple naming a cell outside the grid reads its value, stores it nowhere
-// and goes on like any other entry.
+// and goes on like any other entry. Unguarded, (0, 2) would land in the
+// visible cell (9, 1), where only a comparison of the grid can see it.
 TEST(Entree, CellsOutsideTheGridAreNeverWritten) {
   const int32_t outside[][2] = {{0, 1},         {1, 0},         {10, 5},        {5, 10},
                                 {-1, 3},        {3, -1},        {INT32_MAX, 1}, {1, INT32_MAX},
-                                {INT32_MIN, 9}, {9, INT32_MIN}, {0, 0}};
+                                {INT32_MIN, 9}, {9, INT32_MIN}, {0, 0},         {0, 2}};
   for (const auto& [i, j] : outside) {
     SCOPED_TRACE(std::to_string(i) + "," + std::to_string(j));
     Entry e;
