@@ -1,0 +1,547 @@
+#include "batch/driver.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string_view>
+#include <thread>
+
+#include "batch/dialogue_writer.h"
+#include "batch/messages.h"
+#include "batch/reader.h"
+#include "batch/solve.h"
+
+namespace batch {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kBlock = std::size_t{1} << 20;  // bytes per read
+constexpr std::size_t kChunk = 256;                   // records per chunk
+
+struct Stats {
+  uint64_t puzzles = 0;
+  uint64_t refused = 0;
+  uint64_t verdicts[3] = {};
+  uint64_t solutions[3] = {};
+  uint64_t iterations[11] = {};  // puzzles by the number of iterations run
+
+  void add(const Stats& other) {
+    puzzles += other.puzzles;
+    refused += other.refused;
+    for (int k = 0; k < 3; ++k) {
+      verdicts[k] += other.verdicts[k];
+      solutions[k] += other.solutions[k];
+    }
+    for (int k = 0; k < 11; ++k) {
+      iterations[k] += other.iterations[k];
+    }
+  }
+};
+
+struct Chunk {
+  std::vector<Record> records;
+  std::string out;
+  std::string err;
+  std::string trailer;  // a message from reading, written after `err`
+  Stats stats;
+  bool done = false;
+};
+
+// Writes to a descriptor and keeps the first error; nothing is written after it.
+class Output {
+ public:
+  explicit Output(int fd) : fd_(fd) {}
+
+  bool write(std::string_view bytes) {
+    while (error_ == 0 && !bytes.empty()) {
+      const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+      if (n > 0) {
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+      } else if (n < 0 && errno == EINTR) {
+        continue;
+      } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        pollfd p{fd_, POLLOUT, 0};
+        ::poll(&p, 1, -1);
+      } else {
+        error_ = n < 0 ? errno : EIO;
+      }
+    }
+    return error_ == 0;
+  }
+  int error() const { return error_; }
+
+ private:
+  int fd_;
+  int error_ = 0;
+};
+
+// The inputs in command-line order, read in large blocks, handed out as
+// records.
+class Inputs {
+ public:
+  explicit Inputs(const std::vector<std::string>& operands)
+      : operands_(operands), block_(new char[kBlock]) {
+    for (const std::string& name : operands_) {
+      struct stat st {};
+      if (is_puzzle_operand(name)) {
+        continue;
+      }
+      const int got = name == "-" ? ::fstat(0, &st) : ::stat(name.c_str(), &st);
+      if (got == 0 && S_ISREG(st.st_mode)) {
+        total_ += static_cast<uint64_t>(st.st_size);
+      } else {
+        sized_ = false;
+      }
+    }
+  }
+  Inputs(const Inputs&) = delete;
+  Inputs& operator=(const Inputs&) = delete;
+  ~Inputs() { close_current(); }
+
+  /// Adds records to `chunk` until it holds kChunk or an input fails (its
+  /// message then goes to chunk.trailer). False once every input is read.
+  bool fill(Chunk& chunk) {
+    while (chunk.records.size() < kChunk) {
+      if (!open_) {
+        if (next_ == operands_.size()) {
+          return false;
+        }
+        if (!open_next(chunk)) {
+          return true;
+        }
+        continue;
+      }
+      Record record;
+      if (reader_.next(record)) {
+        chunk.records.push_back(record);
+        continue;
+      }
+      if (ended_) {
+        close_current();
+        continue;
+      }
+      const ssize_t n = ::read(fd_, block_.get(), kBlock);
+      if (n > 0) {
+        bytes_ += static_cast<uint64_t>(n);
+        reader_.feed(block_.get(), static_cast<std::size_t>(n));
+      } else if (n == 0) {
+        reader_.end_of_input();
+        ended_ = true;
+      } else if (errno != EINTR) {
+        cannot_read(operands_[current_], errno, chunk);
+        reader_.drop_partial_line();
+        reader_.end_of_input();
+        ended_ = true;
+        return true;
+      }
+    }
+    return true;
+  }
+
+  bool trouble() const { return trouble_; }
+  uint64_t bytes() const { return bytes_; }
+  uint64_t total() const { return sized_ ? total_ : 0; }
+
+ private:
+  bool open_next(Chunk& chunk) {
+    current_ = next_++;
+    const std::string& name = operands_[current_];
+    const auto source = static_cast<uint32_t>(current_);
+    if (is_puzzle_operand(name)) {
+      Record record;
+      record.source = source;
+      record.line = current_ + 1;
+      for (int k = 0; k < 81; ++k) {
+        const char c = name[k];
+        record.cells[k] = static_cast<int8_t>(c >= '1' && c <= '9' ? c - '0' : 0);
+      }
+      chunk.records.push_back(record);
+      return true;
+    }
+    if (name == "-") {
+      fd_ = 0;
+    } else {
+      fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+      if (fd_ < 0) {
+        cannot_read(name, errno, chunk);
+        return false;
+      }
+    }
+    reader_ = Reader(source);
+    open_ = true;
+    ended_ = false;
+    return true;
+  }
+
+  void close_current() {
+    if (open_ && fd_ > 0) {
+      ::close(fd_);
+    }
+    open_ = false;
+    fd_ = -1;
+  }
+
+  void cannot_read(const std::string& name, int error, Chunk& chunk) {
+    trouble_ = true;
+    chunk.trailer += "sudoku-batch: ";
+    append_escaped(name, chunk.trailer);
+    chunk.trailer += ": ";
+    chunk.trailer += std::strerror(error);
+    chunk.trailer += '\n';
+  }
+
+  const std::vector<std::string>& operands_;
+  std::unique_ptr<char[]> block_;
+  std::size_t next_ = 0;
+  std::size_t current_ = 0;
+  int fd_ = -1;
+  bool open_ = false;
+  bool ended_ = false;
+  Reader reader_;
+  bool trouble_ = false;
+  uint64_t bytes_ = 0;
+  uint64_t total_ = 0;
+  bool sized_ = true;
+};
+
+// What every chunk needs to be solved and written; read-only once the run
+// has started.
+struct Context {
+  const Config& config;
+  std::vector<std::string> sources;  // the source name of each operand
+  SolveOptions solve;
+};
+
+void report_refusal(const Context& cx, const Record& record, std::string& err) {
+  append_escaped(cx.sources[record.source], err);
+  err += ':';
+  append_number(record.line, err);
+  err += ": ";
+  append_refusal(record, true, err);
+  err += '\n';
+}
+
+void process(const Context& cx, Chunk& chunk, Result& result) {
+  for (const Record& record : chunk.records) {
+    const std::string& source = cx.sources[record.source];
+    if (!record.puzzle()) {
+      ++chunk.stats.refused;
+      write_refusal(cx.config.write, source, record, chunk.out);
+      report_refusal(cx, record, chunk.err);
+      continue;
+    }
+    solve(record, cx.solve, result);
+    write_result(cx.config.write, source, record.line, result, chunk.out);
+    Stats& s = chunk.stats;
+    ++s.puzzles;
+    ++s.verdicts[static_cast<int>(result.verdict)];
+    ++s.iterations[std::clamp<int32_t>(result.etat.niter, 0, 10)];
+    if (result.solutions >= 0) {
+      ++s.solutions[std::min<int32_t>(result.solutions, 2)];
+    }
+  }
+}
+
+// The dialogue's answers, in input order, on the main thread.
+void process_dialogue(const Context& cx, DialogueWriter& writer, Chunk& chunk) {
+  for (const Record& record : chunk.records) {
+    if (!record.puzzle()) {
+      ++chunk.stats.refused;
+      report_refusal(cx, record, chunk.err);
+      continue;
+    }
+    ++chunk.stats.puzzles;
+    writer.write(record, chunk.out);
+  }
+}
+
+std::string seconds_text(double seconds) {
+  std::string text;
+  if (seconds >= 60) {
+    append_printf(text, tr("%d min %02d s"), static_cast<int>(seconds) / 60,
+                  static_cast<int>(seconds) % 60);
+  } else {
+    append_printf(text, tr("%d s"), static_cast<int>(seconds + 0.5));
+  }
+  return text;
+}
+
+// The progress line on a terminal, redrawn at most five times a second once
+// the run has lasted a second.
+class Progress {
+ public:
+  Progress(bool enabled, Clock::time_point start) : enabled_(enabled), start_(start) {}
+
+  void update(uint64_t puzzles, uint64_t bytes, uint64_t total, Output& err) {
+    if (!enabled_) {
+      return;
+    }
+    const Clock::time_point now = Clock::now();
+    const double elapsed = std::chrono::duration<double>(now - start_).count();
+    if (elapsed < 1.0 || now - last_ < std::chrono::milliseconds(200)) {
+      return;
+    }
+    last_ = now;
+    std::string line = "\r\033[K";
+    append_printf(line, tr("%llu puzzles, %.0f/s"), static_cast<unsigned long long>(puzzles),
+                  static_cast<double>(puzzles) / elapsed);
+    if (total > 0 && bytes > 0 && bytes <= total) {
+      const double left = elapsed * static_cast<double>(total - bytes) / static_cast<double>(bytes);
+      line += ", ";
+      append_printf(line, tr("%s left"), seconds_text(left).c_str());
+    }
+    shown_ = true;
+    err.write(line);
+  }
+
+  // Clears the line before other text goes to standard error.
+  void clear(Output& err) {
+    if (shown_) {
+      err.write("\r\033[K");
+      shown_ = false;
+    }
+  }
+
+ private:
+  bool enabled_;
+  Clock::time_point start_;
+  Clock::time_point last_{};
+  bool shown_ = false;
+};
+
+void write_summary(const Stats& s, bool solved, bool counted, double seconds, Output& err) {
+  std::string text;
+  append_printf(text, tr("puzzles: %llu, refused lines: %llu\n"),
+                static_cast<unsigned long long>(s.puzzles),
+                static_cast<unsigned long long>(s.refused));
+  if (solved) {
+    for (int v = 0; v < 3; ++v) {
+      append_printf(text, "  %s: %llu\n", verdict_text(static_cast<Verdict>(v)),
+                    static_cast<unsigned long long>(s.verdicts[v]));
+    }
+    text += tr("iterations run:");
+    for (int e = 1; e <= 10; ++e) {
+      if (s.iterations[e] > 0) {
+        append_printf(text, " %d: %llu", e, static_cast<unsigned long long>(s.iterations[e]));
+      }
+    }
+    text += '\n';
+  }
+  if (counted) {
+    append_printf(text, tr("solutions: none: %llu, one: %llu, two or more: %llu\n"),
+                  static_cast<unsigned long long>(s.solutions[0]),
+                  static_cast<unsigned long long>(s.solutions[1]),
+                  static_cast<unsigned long long>(s.solutions[2]));
+  }
+  const double rate = seconds > 0 ? static_cast<double>(s.puzzles + s.refused) / seconds : 0;
+  append_printf(text, tr("time: %.3f s, %.0f lines/s\n"), seconds, rate);
+  err.write(text);
+}
+
+// Worker threads that process chunks in any order; the main thread writes
+// them in the order it queued them.
+class Pool {
+ public:
+  Pool(const Context& cx, unsigned threads) : cx_(cx) {
+    for (unsigned t = 0; t < threads; ++t) {
+      threads_.emplace_back([this] { work(); });
+    }
+  }
+  Pool(const Pool&) = delete;
+  Pool& operator=(const Pool&) = delete;
+  ~Pool() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      closing_ = true;
+    }
+    work_cv_.notify_all();
+    for (std::thread& t : threads_) {
+      t.join();
+    }
+  }
+
+  void submit(Chunk* chunk) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      chunk->done = false;
+      queue_.push_back(chunk);
+    }
+    work_cv_.notify_one();
+  }
+
+  void wait(Chunk* chunk) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_cv_.wait(lock, [chunk] { return chunk->done; });
+  }
+
+ private:
+  void work() {
+    auto result = std::make_unique<Result>();
+    for (;;) {
+      Chunk* chunk = nullptr;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        work_cv_.wait(lock, [this] { return closing_ || !queue_.empty(); });
+        if (queue_.empty()) {
+          return;
+        }
+        chunk = queue_.front();
+        queue_.pop_front();
+      }
+      process(cx_, *chunk, *result);
+      {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        chunk->done = true;
+      }
+      done_cv_.notify_all();
+    }
+  }
+
+  const Context& cx_;
+  std::mutex mutex_;
+  std::condition_variable work_cv_;
+  std::condition_variable done_cv_;
+  std::deque<Chunk*> queue_;
+  bool closing_ = false;
+  std::vector<std::thread> threads_;
+};
+
+}  // namespace
+
+bool is_puzzle_operand(const std::string& operand) {
+  return operand.size() == 81 && std::all_of(operand.begin(), operand.end(), [](char c) {
+           return (c >= '0' && c <= '9') || c == '.' || c == '_';
+         });
+}
+
+int run(const Config& config) {
+  const Clock::time_point start = Clock::now();
+  std::vector<std::string> operands = config.operands;
+  if (operands.empty()) {
+    operands.emplace_back("-");
+  }
+  Context cx{config, {}, {}};
+  for (const std::string& name : operands) {
+    cx.sources.push_back(is_puzzle_operand(name) ? kArgumentSource : name);
+  }
+  cx.solve.count = config.write.count;
+  cx.solve.journal = config.write.explain || config.write.hint;
+
+  Output out(1);
+  Output err(2);
+  Inputs inputs(operands);
+  Progress progress(!config.quiet && ::isatty(2) == 1, start);
+  Stats stats;
+
+  std::string header;
+  if (!config.dialogue) {
+    write_header(config.write, header);
+  }
+  out.write(header);
+
+  auto commit = [&](Chunk& chunk) {
+    if (out.error() != 0) {
+      return;
+    }
+    out.write(chunk.out);
+    if (!chunk.err.empty() || !chunk.trailer.empty()) {
+      progress.clear(err);
+      err.write(chunk.err);
+      err.write(chunk.trailer);
+    }
+    stats.add(chunk.stats);
+    progress.update(stats.puzzles + stats.refused, inputs.bytes(), inputs.total(), err);
+  };
+  auto reset = [](Chunk& chunk) {
+    chunk.records.clear();
+    chunk.out.clear();
+    chunk.err.clear();
+    chunk.trailer.clear();
+    chunk.stats = Stats{};
+  };
+
+  const unsigned jobs = config.dialogue ? 1 : std::max(1U, config.jobs);
+  if (jobs == 1) {
+    auto result = std::make_unique<Result>();
+    DialogueWriter dialogue;
+    Chunk chunk;
+    chunk.records.reserve(kChunk);
+    bool more = true;
+    while (more && out.error() == 0) {
+      reset(chunk);
+      more = inputs.fill(chunk);
+      if (config.dialogue) {
+        process_dialogue(cx, dialogue, chunk);
+      } else {
+        process(cx, chunk, *result);
+      }
+      commit(chunk);
+    }
+    if (config.dialogue) {
+      std::string last;
+      dialogue.finish(last);
+      out.write(last);
+    }
+  } else {
+    // At most two chunks per worker in flight: memory stays flat.
+    const std::size_t in_flight_max = 2 * static_cast<std::size_t>(jobs);
+    std::vector<std::unique_ptr<Chunk>> spare;
+    std::deque<std::unique_ptr<Chunk>> in_flight;
+    Pool pool(cx, jobs);
+    bool more = true;
+    while (more && out.error() == 0) {
+      std::unique_ptr<Chunk> chunk;
+      if (!spare.empty()) {
+        chunk = std::move(spare.back());
+        spare.pop_back();
+      } else {
+        chunk = std::make_unique<Chunk>();
+        chunk->records.reserve(kChunk);
+      }
+      reset(*chunk);
+      more = inputs.fill(*chunk);
+      pool.submit(chunk.get());
+      in_flight.push_back(std::move(chunk));
+      while (in_flight.size() >= in_flight_max || (!more && !in_flight.empty())) {
+        pool.wait(in_flight.front().get());
+        commit(*in_flight.front());
+        spare.push_back(std::move(in_flight.front()));
+        in_flight.pop_front();
+      }
+    }
+    for (const std::unique_ptr<Chunk>& chunk : in_flight) {
+      pool.wait(chunk.get());
+    }
+  }
+
+  progress.clear(err);
+  int status = stats.refused > 0 ? 1 : 0;
+  if (inputs.trouble()) {
+    status = 2;
+  }
+  if (out.error() != 0) {
+    std::string message;
+    append_printf(message, tr("sudoku-batch: cannot write the output: %s\n"),
+                  std::strerror(out.error()));
+    err.write(message);
+    return 2;
+  }
+  if (config.stats) {
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    write_summary(stats, !config.dialogue, config.write.count && !config.dialogue, seconds, err);
+  }
+  return status;
+}
+
+}  // namespace batch

@@ -1,0 +1,110 @@
+// sudoku-batch: solves, explains and classifies puzzles given in the
+// one-line form, with the dialogue's own engine. The options are parsed by
+// CLI11, which also writes the help; everything else is the driver's.
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <map>
+#include <string>
+#include <thread>
+
+#include "batch/driver.h"
+#include "batch/messages.h"
+
+namespace {
+
+// The help in the usual layout of a Unix program: usage, description,
+// "-f, --format=FORMAT" with the text at column 25, exit statuses.
+class Help : public CLI::Formatter {
+ public:
+  std::string make_usage(const CLI::App* /*app*/, std::string /*name*/) const override {
+    return std::string(batch::tr("Usage: sudoku-batch [OPTIONS] [FILE | PUZZLE]...")) + "\n" +
+           batch::tr(
+               "Solve, explain and classify Sudoku puzzles with the forced placements of the\n"
+               "dialogue sudoku. A FILE holds puzzles one per line (81 cells: digits, and '.',\n"
+               "'0' or '_' for an empty cell) or in block form (9 rows of 9 cells); - or no\n"
+               "FILE is standard input; an argument of exactly 81 cells is a puzzle itself.\n");
+  }
+  std::string make_description(const CLI::App* /*app*/) const override { return {}; }
+  std::string make_positionals(const CLI::App* /*app*/) const override { return {}; }
+  std::string make_option(const CLI::Option* opt, bool /*is_positional*/) const override {
+    std::string left = "  ";
+    const std::vector<std::string>& shorts = opt->get_snames();
+    left += shorts.empty() ? "    " : "-" + shorts.front() + ", ";
+    left += "--" + opt->get_lnames().front();
+    if (!opt->get_option_text().empty()) {
+      left += "=" + opt->get_option_text();
+    }
+    left += left.size() < 24 ? std::string(24 - left.size(), ' ') : "\n" + std::string(24, ' ');
+    return left + opt->get_description() + "\n";
+  }
+};
+
+}  // namespace
+
+#ifndef SUDOKU_BATCH_VERSION
+#define SUDOKU_BATCH_VERSION "unknown"
+#endif
+#ifndef SUDOKU_BATCH_LOCALEDIR
+#define SUDOKU_BATCH_LOCALEDIR "/usr/share/locale"
+#endif
+
+int main(int argc, char** argv) {
+  batch::start_messages(SUDOKU_BATCH_LOCALEDIR);
+  using batch::tr;
+
+  batch::Config config;
+  CLI::App app({}, "sudoku-batch");
+  app.formatter(std::make_shared<Help>());
+  app.set_help_flag("-h,--help", tr("print this help and exit"));
+  app.set_version_flag("-V,--version", "sudoku-batch " SUDOKU_BATCH_VERSION,
+                       tr("print the version and exit"));
+  app.option_defaults()->group(tr("Options"));
+
+  const std::map<std::string, batch::Format> formats{{"text", batch::Format::text},
+                                                     {"line", batch::Format::line},
+                                                     {"csv", batch::Format::csv},
+                                                     {"jsonl", batch::Format::jsonl}};
+  app.add_option("-f,--format", config.write.format, tr("text (default), line, csv or jsonl"))
+      ->transform(CLI::CheckedTransformer(formats))
+      ->option_text(tr("FORMAT"));
+  auto* count = app.add_flag("-c,--count", config.write.count,
+                             tr("count the solutions: 0, 1, or 2 for two or more"));
+  auto* explain = app.add_flag("-e,--explain", config.write.explain,
+                               tr("list every forced placement in order, with its reason"));
+  auto* hint = app.add_flag("--hint", config.write.hint,
+                            tr("show only the first forced placement (the next move)"));
+  auto* dialogue = app.add_flag("-d,--dialogue", config.dialogue,
+                                tr("write the answers that sudoku expects, not results"));
+  config.jobs = std::max(1U, std::thread::hardware_concurrency());
+  app.add_option("-j,--jobs", config.jobs, tr("worker threads (default: the number of CPUs)"))
+      ->check(CLI::Range(1U, 1024U))
+      ->option_text(tr("N"));
+  app.add_flag("-q,--quiet", config.quiet, tr("no progress line"));
+  app.add_flag("-s,--stats", config.stats, tr("a summary on standard error at the end"));
+  app.add_option("operands", config.operands,
+                 tr("Files of puzzles, - for standard input (the default), or a puzzle itself"))
+      ->option_text("FILE | PUZZLE");
+  explain->excludes(hint);
+  dialogue->excludes(count)->excludes(explain)->excludes(hint);
+  dialogue->excludes(app.get_option("--format"));
+  app.footer(
+      tr("Output: one record per puzzle or refused line, in input order; refused lines\n"
+         "are also reported on standard error as FILE:LINE: message.\n"
+         "Exit status: 0 every puzzle read, 1 some line refused, 2 a usage error, an\n"
+         "unreadable file or a failed write."));
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    std::cout << app.help();
+    return std::cout.flush() ? 0 : 2;
+  } catch (const CLI::CallForVersion& e) {
+    std::cout << e.what() << '\n';
+    return std::cout.flush() ? 0 : 2;
+  } catch (const CLI::ParseError& e) {
+    std::cerr << "sudoku-batch: " << e.what() << '\n'
+              << tr("Try 'sudoku-batch --help' for more information.") << '\n';
+    return 2;
+  }
+  return batch::run(config);
+}

@@ -1,0 +1,51 @@
+// The pure solve: a puzzle in, a result out. The forced-placement iterations
+// of the dialogue (through the fast engine, which gives the same results),
+// the verdict the dialogue would print, and on request the journal of
+// placements and the number of solutions.
+#pragma once
+
+#include <cstdint>
+
+#include "batch/record.h"
+#include "solver/rapide.h"
+#include "solver/solver.h"
+
+namespace batch {
+
+// The dialogue's three outcomes, in the words it prints.
+enum class Verdict : uint8_t { trouve, trop, aucune };
+
+/// The dialogue's text for a verdict; never translated.
+const char* verdict_text(Verdict v);
+
+struct SolveOptions {
+  bool count = false;    // count the solutions by exhaustive search
+  bool journal = false;  // keep every placement (for --explain and --hint)
+};
+
+// A digit that the givens repeat in one unit.
+struct Repeat {
+  Phase unit = Phase::carres;  // carres: a box, colonnes: a column, lignes: a line
+  int8_t number = 0;           // the unit, 1..9 (boxes line by line, 1 top left)
+  int8_t digit = 0;            // 0 when no digit is repeated
+};
+
+struct Result {
+  Grid givens{};
+  Grid grille{};  // the grid as far as the iterations got
+  Resolution etat{};
+  Verdict verdict = Verdict::aucune;
+  Journal journal{};       // with SolveOptions::journal only
+  int32_t solutions = -1;  // with SolveOptions::count: 0, 1, or 2 for two or more
+  Grid solution{};         // when solutions == 1
+  Repeat repeat{};         // with SolveOptions::count
+};
+
+/// Solves the puzzle of `record` into `result` (reused between calls).
+void solve(const Record& record, const SolveOptions& options, Result& result);
+
+/// The first digit repeated among the givens: boxes, then columns, then
+/// lines, each in order 1..9, the smallest digit of a unit first.
+Repeat first_repeat(const Grid& givens);
+
+}  // namespace batch

@@ -1,0 +1,59 @@
+// One writer per output format: a result (or a refused line) in, text out,
+// appended to a buffer that the caller reuses. Nothing here does I/O.
+//
+//   text   for a person: the place, the grid drawn, the verdict, one line per
+//          iteration, the solution count, the steps; a blank line after each.
+//   line   one tab-separated line per puzzle: grid, verdict, iterations
+//          ("carres,lignes,colonnes" of each, blank-separated), then the
+//          solution count with --count and the placements with --explain or
+//          --hint ("iteration:phase:digit@(i,j)", blank-separated). A refused
+//          line gives "error", source, line and message.
+//   csv    a header row, then one row per puzzle or refused line, quoted as
+//          RFC 4180 asks.
+//   jsonl  one JSON object per line.
+//
+// The verdicts and the machine formats' error messages are never translated;
+// the text format's labels and sentences are.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "batch/record.h"
+#include "batch/solve.h"
+
+namespace batch {
+
+enum class Format : uint8_t { text, line, csv, jsonl };
+
+struct WriteOptions {
+  Format format = Format::text;
+  bool count = false;    // solution counts were asked for
+  bool explain = false;  // every placement
+  bool hint = false;     // the first placement only
+};
+
+/// Appends what comes before the first record (the csv header row).
+void write_header(const WriteOptions& options, std::string& out);
+
+/// Appends the record of a solved puzzle that came from `source`.
+void write_result(const WriteOptions& options, std::string_view source, uint64_t line,
+                  const Result& result, std::string& out);
+
+/// Appends the record of a refused line.
+void write_refusal(const WriteOptions& options, std::string_view source, const Record& record,
+                   std::string& out);
+
+/// Appends `text` as a JSON string, quotes included: control characters,
+/// quote and backslash escaped; bytes that are not UTF-8 become U+FFFD.
+void append_json_string(std::string_view text, std::string& out);
+
+/// Appends `text` with backslash, control bytes and DEL written as \\, \t,
+/// \n, \r or \xNN, so that a file name cannot break a line or a field.
+void append_escaped(std::string_view text, std::string& out);
+
+/// Appends `v` in decimal.
+void append_number(uint64_t v, std::string& out);
+
+}  // namespace batch
