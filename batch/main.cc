@@ -81,9 +81,9 @@ int main(int argc, char** argv) {
       ->option_text(tr("N"));
   app.add_flag("-q,--quiet", config.quiet, tr("no progress line"));
   app.add_flag("-s,--stats", config.stats, tr("a summary on standard error at the end"));
-  app.add_option("operands", config.operands,
-                 tr("Files of puzzles, - for standard input (the default), or a puzzle itself"))
-      ->option_text("FILE | PUZZLE");
+  // Described in the usage lines, which the help shows instead of a list of
+  // positionals.
+  app.add_option("operands", config.operands);
   explain->excludes(hint);
   dialogue->excludes(count)->excludes(explain)->excludes(hint);
   dialogue->excludes(app.get_option("--format"));

@@ -52,21 +52,22 @@ void append_printf(std::string& out, const char* format, ...) {
 int box_number(int i, int j) { return (j - 1) / 3 * 3 + (i - 1) / 3 + 1; }
 
 void append_refusal(const Record& record, bool translate, std::string& out) {
+  std::string byte;
+  append_byte(record.byte, translate, byte);
+  const auto where = static_cast<unsigned long long>(record.where);
   switch (record.refusal) {
     case Refusal::none:
       break;
     case Refusal::bad_byte:
-      append_printf(out, pick("column %llu: ", translate),
-                    static_cast<unsigned long long>(record.where));
-      append_byte(record.byte, translate, out);
-      out += pick(" is not a cell (1-9, '.', '0' or '_')", translate);
+      append_printf(out, pick("column %llu: %s is not a cell (1-9, '.', '0' or '_')", translate),
+                    where, byte.c_str());
       break;
     case Refusal::after_cells:
-      append_printf(out, pick("column %llu: ", translate),
-                    static_cast<unsigned long long>(record.where));
-      append_byte(record.byte, translate, out);
-      out += pick(" after the 81 cells; a comment starts with a blank, a tab, ';', ':' or '#'",
-                  translate);
+      append_printf(out,
+                    pick("column %llu: %s after the 81 cells; a comment starts with a blank, "
+                         "a tab, ';', ':' or '#'",
+                         translate),
+                    where, byte.c_str());
       break;
     case Refusal::cell_count:
       append_printf(out,
@@ -74,8 +75,7 @@ void append_refusal(const Record& record, bool translate, std::string& out) {
                     static_cast<unsigned>(record.count));
       break;
     case Refusal::too_long:
-      append_printf(out, pick("a line of %llu bytes that is not a puzzle", translate),
-                    static_cast<unsigned long long>(record.where));
+      append_printf(out, pick("a line of %llu bytes that is not a puzzle", translate), where);
       break;
     case Refusal::short_block:
       append_printf(
@@ -108,9 +108,9 @@ void append_explanation(const Placement& p, int overwrites, std::string& out) {
   }
 }
 
-void append_repeat(const Repeat& repeat, std::string& out) {
+void append_doublon(const Doublon& d, std::string& out) {
   const char* format = nullptr;
-  switch (repeat.unit) {
+  switch (d.unite) {
     case Phase::carres:
       format = tr("%d repeated in box %d");
       break;
@@ -121,7 +121,7 @@ void append_repeat(const Repeat& repeat, std::string& out) {
       format = tr("%d repeated in line %d");
       break;
   }
-  append_printf(out, format, repeat.digit, repeat.number);
+  append_printf(out, format, d.chiffre, d.numero);
 }
 
 }  // namespace batch

@@ -29,8 +29,8 @@ void append_refusal(const Record& record, bool translate, std::string& out);
 /// by the same scan), 0 when the cell was empty.
 void append_explanation(const Placement& p, int overwrites, std::string& out);
 
-/// Appends what `repeat` says, e.g. "7 repeated in column 3".
-void append_repeat(const Repeat& repeat, std::string& out);
+/// Appends what `d` says, e.g. "7 repeated in column 3".
+void append_doublon(const Doublon& d, std::string& out);
 
 /// Appends `format` with %d-style arguments formatted by snprintf.
 void append_printf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -14,41 +14,6 @@ const char* verdict_text(Verdict v) {
   return "pas de possibilites";
 }
 
-Repeat first_repeat(const Grid& givens) {
-  const Phase kinds[] = {Phase::carres, Phase::colonnes, Phase::lignes};
-  for (const Phase kind : kinds) {
-    for (int32_t u = 1; u <= 9; ++u) {
-      unsigned seen = 0;
-      unsigned twice = 0;
-      for (int32_t m = 0; m < 9; ++m) {
-        int32_t i = 0;
-        int32_t j = 0;
-        if (kind == Phase::carres) {
-          i = (u - 1) % 3 * 3 + m % 3 + 1;
-          j = (u - 1) / 3 * 3 + m / 3 + 1;
-        } else if (kind == Phase::colonnes) {
-          i = u;
-          j = m + 1;
-        } else {
-          i = m + 1;
-          j = u;
-        }
-        const int32_t v = givens(i, j);
-        if (v >= 1 && v <= 9) {
-          twice |= seen & (1U << v);
-          seen |= 1U << v;
-        }
-      }
-      for (int32_t d = 1; d <= 9; ++d) {
-        if ((twice & (1U << d)) != 0) {
-          return Repeat{kind, static_cast<int8_t>(u), static_cast<int8_t>(d)};
-        }
-      }
-    }
-  }
-  return Repeat{};
-}
-
 void solve(const Record& record, const SolveOptions& options, Result& result) {
   for (int k = 0; k < 81; ++k) {
     result.givens.cells[k] = record.cells[k];
@@ -64,11 +29,10 @@ void solve(const Record& record, const SolveOptions& options, Result& result) {
     result.verdict = Verdict::aucune;
   }
   result.solutions = -1;
-  result.repeat = Repeat{};
+  result.repeated = false;
   if (options.count) {
-    result.repeat = first_repeat(result.givens);
-    result.solutions =
-        result.repeat.digit != 0 ? 0 : compter_solutions(result.givens, result.solution);
+    result.repeated = doublon(result.givens, result.doublon);
+    result.solutions = result.repeated ? 0 : compter_solutions(result.givens, result.solution);
   }
 }
 

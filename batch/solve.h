@@ -23,13 +23,6 @@ struct SolveOptions {
   bool journal = false;  // keep every placement (for --explain and --hint)
 };
 
-// A digit that the givens repeat in one unit.
-struct Repeat {
-  Phase unit = Phase::carres;  // carres: a box, colonnes: a column, lignes: a line
-  int8_t number = 0;           // the unit, 1..9 (boxes line by line, 1 top left)
-  int8_t digit = 0;            // 0 when no digit is repeated
-};
-
 struct Result {
   Grid givens{};
   Grid grille{};  // the grid as far as the iterations got
@@ -38,14 +31,11 @@ struct Result {
   Journal journal{};       // with SolveOptions::journal only
   int32_t solutions = -1;  // with SolveOptions::count: 0, 1, or 2 for two or more
   Grid solution{};         // when solutions == 1
-  Repeat repeat{};         // with SolveOptions::count
+  bool repeated = false;   // with SolveOptions::count: the givens repeat a digit
+  Doublon doublon{};       // the first repeated digit, when `repeated`
 };
 
 /// Solves the puzzle of `record` into `result` (reused between calls).
 void solve(const Record& record, const SolveOptions& options, Result& result);
-
-/// The first digit repeated among the givens: boxes, then columns, then
-/// lines, each in order 1..9, the smallest digit of a unit first.
-Repeat first_repeat(const Grid& givens);
 
 }  // namespace batch

@@ -125,9 +125,9 @@ void write_text(const WriteOptions& options, std::string_view source, uint64_t l
       out += tr("solutions: 2 or more\n");
     } else {
       append_printf(out, tr("solutions: %d"), result.solutions);
-      if (result.repeat.digit != 0) {
+      if (result.repeated) {
         out += " (";
-        append_repeat(result.repeat, out);
+        append_doublon(result.doublon, out);
         out += ')';
       }
       out += '\n';

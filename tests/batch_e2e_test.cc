@@ -1,0 +1,566 @@
+// The batch companion end to end: the real sudoku-batch against the real
+// dialogue and the literal solver. Its answers (--dialogue) replay every
+// puzzle of the collections in one session of `sudoku`, whose verdicts,
+// iteration reports and solved grids must equal what sudoku-batch wrote for
+// the same puzzles; its solution counts and solutions must equal the
+// collections' published facts; its explained placements must rebuild its
+// grids. Then the faults: refused lines among good ones, a missing file, a
+// full disk, a line of 256 MiB, the French messages, and the output order and
+// memory with several workers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <clocale>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "solver/solver.h"
+#include "tests/support/child.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::Child;
+using testing_support::Input;
+using testing_support::Output;
+using testing_support::Result;
+using testing_support::run_child;
+
+constexpr int kTimeoutSeconds = 600;
+
+// The programs run in English unless a test asks otherwise, whatever the
+// locale of the person running the tests.
+const bool kEnglish = [] {
+  ::setenv("LC_ALL", "C", 1);
+  ::unsetenv("LANGUAGE");
+  return true;
+}();
+
+// Every 40th puzzle of the 17-clue collection: about 1,200.
+constexpr std::size_t kSeventeenStride = 40;
+
+std::vector<std::string> lines_of(const fs::path& file) {
+  std::vector<std::string> lines;
+  std::ifstream in(file);
+  std::string line;
+  while (std::getline(in, line)) {
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::string part;
+  std::istringstream in(text);
+  while (std::getline(in, part, separator)) {
+    parts.push_back(part);
+  }
+  return parts;
+}
+
+Grid grid_of(const std::string& cells) {
+  Grid g;
+  for (int k = 0; k < 81 && k < static_cast<int>(cells.size()); ++k) {
+    g.cells[k] = cells[k] >= '1' && cells[k] <= '9' ? cells[k] - '0' : 0;
+  }
+  return g;
+}
+
+std::string cells_of(const Grid& g) {
+  std::string text;
+  for (const int32_t v : g.cells) {
+    text += v >= 1 && v <= 9 ? static_cast<char>('0' + v) : '.';
+  }
+  return text;
+}
+
+// One puzzle of the collections, with where it came from and its published
+// solution, if any.
+struct Puzzle {
+  std::string where;
+  std::string cells;
+  std::string solution;
+  std::string collection;
+};
+
+// The collections' puzzles: every line of each *.txt, every 40th of sudoku17.
+std::vector<Puzzle> collections() {
+  std::vector<Puzzle> puzzles;
+  const fs::path data = SUDOKU_DATA_DIR;
+  if (!fs::is_directory(data)) {
+    return puzzles;
+  }
+  std::vector<fs::path> files;
+  for (const fs::directory_entry& e : fs::directory_iterator(data)) {
+    if (e.path().extension() == ".txt") {
+      files.push_back(e.path());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  for (const fs::path& file : files) {
+    const std::vector<std::string> lines = lines_of(file);
+    fs::path solutions_file = file;
+    const std::vector<std::string> solutions =
+        lines_of(solutions_file.replace_extension(".solutions"));
+    const std::size_t stride = file.filename() == "sudoku17.txt" ? kSeventeenStride : 1;
+    for (std::size_t n = 0; n < lines.size(); n += stride) {
+      puzzles.push_back({file.filename().string() + ":" + std::to_string(n + 1),
+                         lines[n].substr(0, 81), n < solutions.size() ? solutions[n] : "",
+                         file.stem().string()});
+    }
+  }
+  return puzzles;
+}
+
+// A file in the test's temporary folder, removed at the end.
+class TempFile {
+ public:
+  TempFile(const std::string& name, const std::string& bytes)
+      : path_(fs::temp_directory_path() /
+              ("batch_e2e_" + std::to_string(::getpid()) + "_" + name)) {
+    std::ofstream(path_, std::ios::binary) << bytes;
+  }
+  ~TempFile() { fs::remove(path_); }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  std::string path() const { return path_.string(); }
+
+ private:
+  fs::path path_;
+};
+
+// Sets environment variables for the programs run while it lives.
+class Environment {
+ public:
+  void set(const char* name, const std::string& value) {
+    const char* old = std::getenv(name);
+    saved_.push_back({name, old != nullptr ? std::optional<std::string>(old) : std::nullopt});
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~Environment() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+      if (it->second) {
+        ::setenv(it->first, it->second->c_str(), 1);
+      } else {
+        ::unsetenv(it->first);
+      }
+    }
+  }
+
+ private:
+  std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+};
+
+Result batch(std::vector<std::string> args, const std::string& input = "",
+             Output out = Output::file, Input in = Input::file) {
+  Child child;
+  child.argv = {SUDOKU_BATCH_BINARY};
+  child.argv.insert(child.argv.end(), args.begin(), args.end());
+  child.in = in;
+  child.out = out;
+  child.input = input;
+  child.timeout_seconds = kTimeoutSeconds;
+  return run_child(child);
+}
+
+// --- what the dialogue prints ----------------------------------------------
+
+struct Outcome {
+  bool found = false;
+  std::string reason;  // the line after "pas de solution"
+  Grid solved;
+  std::vector<std::string> report;
+};
+
+// Splits the dialogue's output (records ended by CR LF) into one outcome per
+// solve: the verdict, its reason, the last table shown, the report lines.
+std::vector<Outcome> outcomes_of(const std::string& out) {
+  std::vector<Outcome> outcomes;
+  Outcome current;
+  Grid table;
+  bool solving = false;
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  for (std::size_t end; (end = out.find("\r\n", at)) != std::string::npos; at = end + 2) {
+    lines.push_back(out.substr(at, end - at));
+  }
+  for (std::size_t n = 0; n < lines.size(); ++n) {
+    const std::string& line = lines[n];
+    if (line.size() > 2 && line[0] >= '1' && line[0] <= '9' && line[1] == ' ') {
+      std::istringstream words(line);
+      int j = 0;
+      words >> j;
+      int i = 1;
+      for (std::string word; words >> word && i <= 9;) {
+        if (word != ".") {
+          table(i++, j) = std::stoi(word);
+        }
+      }
+    } else if (line.starts_with("entrez 0 si c'est bon")) {
+      current = Outcome{};
+      solving = true;
+    } else if (solving && line == "le sudoku est trouve") {
+      current.found = true;
+    } else if (solving && line == "pas de solution" && n + 1 < lines.size()) {
+      current.reason = lines[++n];
+    } else if (solving && line.starts_with("iteration:")) {
+      current.report.push_back(line);
+    } else if (solving && line.starts_with("tapez 1 pour finir")) {
+      current.solved = table;
+      outcomes.push_back(current);
+      solving = false;
+    }
+  }
+  return outcomes;
+}
+
+// The report line the dialogue prints for "c,l,k" (carres, lignes, colonnes).
+std::string report_line(int e, const std::string& counts) {
+  const std::vector<std::string> c = split(counts, ',');
+  char line[80];
+  std::snprintf(line, sizeof line,
+                "iteration:%2d on a trouve %2d  carres, %2d lignes et %2d colonnes", e,
+                std::stoi(c.at(0)), std::stoi(c.at(1)), std::stoi(c.at(2)));
+  return line;
+}
+
+// --- minimal reading of the flat jsonl records -------------------------------
+
+// The raw value of `key` in a flat record: a number, or a string's contents.
+std::string json_value(const std::string& record, const std::string& key) {
+  const std::string tag = "\"" + key + "\":";
+  const std::size_t at = record.find(tag);
+  if (at == std::string::npos) {
+    return {};
+  }
+  std::size_t from = at + tag.size();
+  if (record[from] == '"') {
+    return record.substr(from + 1, record.find('"', from + 1) - from - 1);
+  }
+  return record.substr(from, record.find_first_of(",}]", from) - from);
+}
+
+// The values of `key` in each object of the list `list` of a record.
+std::vector<std::string> json_list(const std::string& record, const std::string& list) {
+  std::vector<std::string> objects;
+  std::size_t at = record.find("\"" + list + "\":[");
+  if (at == std::string::npos) {
+    return objects;
+  }
+  const std::size_t end = record.find(']', at);
+  for (at = record.find('{', at); at < end; at = record.find('{', at + 1)) {
+    objects.push_back(record.substr(at, record.find('}', at) - at + 1));
+  }
+  return objects;
+}
+
+std::string all_cells(const std::vector<Puzzle>& puzzles) {
+  std::string text;
+  for (const Puzzle& p : puzzles) {
+    text += p.cells + "\n";
+  }
+  return text;
+}
+
+// --- the collections ---------------------------------------------------------
+
+TEST(BatchCollections, DialogueReplayAgreesWithTheRecords) {
+  const std::vector<Puzzle> puzzles = collections();
+  if (puzzles.empty()) {
+    GTEST_SKIP() << "no puzzle collections at " << SUDOKU_DATA_DIR;
+  }
+  // A refused line among the puzzles: reported, and left out of the answers.
+  std::string input = all_cells(puzzles);
+  input.insert(input.find('\n') + 1, "not a puzzle\n");
+  const TempFile file("replay.txt", input);
+
+  const Result answers = batch({"--dialogue", file.path()});
+  ASSERT_EQ(answers.status, 1) << answers.err;
+  EXPECT_EQ(answers.err, file.path() + ":2: column 1: 'n' is not a cell (1-9, '.', '0' or '_')\n");
+
+  Child dialogue;
+  dialogue.argv = {SUDOKU_BINARY};
+  dialogue.input = answers.out;
+  dialogue.timeout_seconds = kTimeoutSeconds;
+  const Result session = run_child(dialogue);
+  ASSERT_EQ(session.status, 0) << session.err;
+  const std::vector<Outcome> outcomes = outcomes_of(session.out);
+  ASSERT_EQ(outcomes.size(), puzzles.size());
+
+  const Result lines = batch({"--format=line", "--jobs=2", file.path()});
+  ASSERT_EQ(lines.status, 1);
+  std::vector<std::string> records = split(lines.out, '\n');
+  ASSERT_EQ(records.size(), puzzles.size() + 1);
+  EXPECT_TRUE(records[1].starts_with("error\t"));
+  records.erase(records.begin() + 1);
+
+  int found = 0;
+  for (std::size_t p = 0; p < puzzles.size(); ++p) {
+    SCOPED_TRACE(puzzles[p].where);
+    const std::vector<std::string> fields = split(records[p], '\t');
+    ASSERT_EQ(fields.size(), 3U) << records[p];
+    const Outcome& o = outcomes[p];
+    EXPECT_EQ(fields[1], o.found ? "le sudoku est trouve" : o.reason);
+    std::vector<std::string> report;
+    const std::vector<std::string> iterations = split(fields[2], ' ');
+    for (std::size_t e = 0; e < iterations.size(); ++e) {
+      report.push_back(report_line(static_cast<int>(e + 1), iterations[e]));
+    }
+    EXPECT_EQ(report, o.report);
+    // The dialogue shows the grid only when it is found; the literal
+    // iterations give it in every case.
+    Grid expected = grid_of(puzzles[p].cells);
+    Resolution etat;
+    resoudre(expected, etat);
+    EXPECT_EQ(fields[0], cells_of(expected));
+    if (o.found) {
+      ++found;
+      EXPECT_EQ(fields[0], cells_of(o.solved));
+    }
+  }
+  EXPECT_GT(found, 0);
+  EXPECT_LT(found, static_cast<int>(puzzles.size()));
+}
+
+TEST(BatchCollections, CountsAndSolutionsMatchThePublishedOnes) {
+  const std::vector<Puzzle> puzzles = collections();
+  if (puzzles.empty()) {
+    GTEST_SKIP() << "no puzzle collections at " << SUDOKU_DATA_DIR;
+  }
+  const TempFile file("count.txt", all_cells(puzzles));
+  const Result r = batch({"--format=jsonl", "--count", file.path()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> records = split(r.out, '\n');
+  ASSERT_EQ(records.size(), puzzles.size());
+  for (std::size_t p = 0; p < puzzles.size(); ++p) {
+    SCOPED_TRACE(puzzles[p].where);
+    const std::string& c = puzzles[p].collection;
+    const std::string expected = c == "invalid7" || c == "tdoku_nosolution10" ? "0"
+                                 : c == "tdoku_multisolution15"               ? "2"
+                                                                              : "1";
+    EXPECT_EQ(json_value(records[p], "solutions"), expected);
+    if (!puzzles[p].solution.empty()) {
+      EXPECT_EQ(json_value(records[p], "solution"), puzzles[p].solution);
+    }
+    EXPECT_EQ(json_value(records[p], "solution").empty(), expected != "1");
+  }
+}
+
+TEST(BatchCollections, ExplainedPlacementsRebuildTheGrid) {
+  const std::vector<Puzzle> puzzles = collections();
+  if (puzzles.empty()) {
+    GTEST_SKIP() << "no puzzle collections at " << SUDOKU_DATA_DIR;
+  }
+  const TempFile file("explain.txt", all_cells(puzzles));
+  const Result all = batch({"--format=jsonl", "--explain", file.path()});
+  const Result first = batch({"--format=jsonl", "--hint", file.path()});
+  ASSERT_EQ(all.status, 0) << all.err;
+  ASSERT_EQ(first.status, 0) << first.err;
+  const std::vector<std::string> records = split(all.out, '\n');
+  const std::vector<std::string> hints = split(first.out, '\n');
+  ASSERT_EQ(records.size(), puzzles.size());
+  ASSERT_EQ(hints.size(), puzzles.size());
+  for (std::size_t p = 0; p < puzzles.size(); ++p) {
+    SCOPED_TRACE(puzzles[p].where);
+    Grid g = grid_of(json_value(records[p], "givens"));
+    // Placements per iteration and phase: carres, lignes, colonnes.
+    std::vector<std::array<int, 3>> counts;
+    const std::vector<std::string> placements = json_list(records[p], "placements");
+    for (const std::string& placement : placements) {
+      const auto e = static_cast<std::size_t>(std::stoi(json_value(placement, "iteration")));
+      const std::string phase = json_value(placement, "phase");
+      counts.resize(std::max(counts.size(), e));
+      ++counts[e - 1][phase == "carres" ? 0 : phase == "lignes" ? 1 : 2];
+      g(std::stoi(json_value(placement, "i")), std::stoi(json_value(placement, "j"))) =
+          std::stoi(json_value(placement, "digit"));
+    }
+    EXPECT_EQ(cells_of(g), json_value(records[p], "grid"));
+    const std::vector<std::string> iterations = json_list(records[p], "iterations");
+    counts.resize(iterations.size());
+    for (std::size_t e = 0; e < iterations.size(); ++e) {
+      EXPECT_EQ(std::stoi(json_value(iterations[e], "carres")), counts[e][0]) << e + 1;
+      EXPECT_EQ(std::stoi(json_value(iterations[e], "lignes")), counts[e][1]) << e + 1;
+      EXPECT_EQ(std::stoi(json_value(iterations[e], "colonnes")), counts[e][2]) << e + 1;
+    }
+    const std::vector<std::string> hint = json_list(hints[p], "placements");
+    ASSERT_EQ(hint.size(), placements.empty() ? 0U : 1U);
+    if (!hint.empty()) {
+      EXPECT_EQ(hint[0], placements[0]);
+    }
+  }
+}
+
+// The same output, byte for byte, whatever the number of workers, with
+// refused lines among the puzzles.
+TEST(BatchCollections, WorkersKeepTheInputOrder) {
+  std::vector<Puzzle> puzzles = collections();
+  if (puzzles.empty()) {
+    GTEST_SKIP() << "no puzzle collections at " << SUDOKU_DATA_DIR;
+  }
+  std::string input;
+  for (std::size_t p = 0; p < puzzles.size(); ++p) {
+    input += puzzles[p].cells + (p % 97 == 0 ? "x\n" : "\n");
+  }
+  const TempFile file("order.txt", input);
+  const Result one = batch({"--format=jsonl", "--count", "--jobs=1", file.path()});
+  const Result three = batch({"--format=jsonl", "--count", "--jobs=3", file.path()});
+  EXPECT_EQ(one.status, 1);
+  EXPECT_EQ(three.status, 1);
+  EXPECT_EQ(one.out, three.out);
+  EXPECT_EQ(one.err, three.err);
+}
+
+// --- faults --------------------------------------------------------------------
+
+const std::string kGood =
+    "4.....8.5.3..........7......2.....6.....8.4......1.......6.3.7.5..2.....1.4......";
+
+TEST(BatchFaults, RefusedLinesKeepTheirPlace) {
+  const std::string input = kGood + "\n" + kGood.substr(0, 80) + "\n\n# a comment\n" + kGood +
+                            "x\n" + kGood + " ; fine\r\n";
+  const Result r = batch({"--format=jsonl", "-"}, input, Output::file, Input::pipe);
+  EXPECT_EQ(r.status, 1);
+  const std::vector<std::string> records = split(r.out, '\n');
+  ASSERT_EQ(records.size(), 4U) << r.out;
+  EXPECT_EQ(json_value(records[0], "line"), "1");
+  EXPECT_EQ(records[1], R"({"source":"-","line":2,"error":"80 cells; a puzzle line has 81, )"
+                        R"(a row of the block form 9"})");
+  EXPECT_EQ(json_value(records[2], "line"), "5");
+  EXPECT_TRUE(json_value(records[2], "error").starts_with("column 82: 'x' after the 81 cells"));
+  EXPECT_EQ(json_value(records[3], "line"), "6");
+  EXPECT_EQ(json_value(records[3], "givens"), kGood);
+  EXPECT_EQ(split(r.err, '\n').size(), 2U) << r.err;
+  EXPECT_TRUE(r.err.starts_with("-:2: 80 cells")) << r.err;
+}
+
+TEST(BatchFaults, MissingFileIsReportedAndTheRestRead) {
+  const TempFile file("present.txt", kGood + "\n");
+  const Result r = batch({"--format=line", "/nonexistent/puzzles.txt", file.path()});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "sudoku-batch: /nonexistent/puzzles.txt: No such file or directory\n");
+  EXPECT_EQ(split(r.out, '\n').size(), 1U);
+}
+
+TEST(BatchFaults, UsageErrorsEndWithStatusTwo) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--format=xml"},
+                                             {"--jobs=0"},
+                                             {"--explain", "--hint"},
+                                             {"--dialogue", "-c"},
+                                             {"--no-such-option"}}) {
+    SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : ""));
+    const Result r = batch(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(r.err.starts_with("sudoku-batch: ")) << r.err;
+  }
+}
+
+TEST(BatchFaults, FullDiskIsAnErrorNotACutOutput) {
+  std::string input;
+  for (int n = 0; n < 2000; ++n) {
+    input += kGood + "\n";
+  }
+  const Result r = batch({"--format=jsonl", "--jobs=2"}, input, Output::dev_full);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "sudoku-batch: cannot write the output: No space left on device\n");
+}
+
+TEST(BatchFaults, HugeLineIsRefusedInBoundedMemory) {
+  Child child;
+  child.argv = {SUDOKU_BATCH_BINARY, "--format=jsonl"};
+  child.in = Input::pipe;
+  child.input = std::string(1 << 20, '1');
+  child.input_repeat = 256;  // 256 MiB of cells without a line end
+  child.timeout_seconds = kTimeoutSeconds;
+  const Result r = run_child(child);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            R"({"source":"-","line":1,"error":"a line of 268435456 bytes that is not a puzzle"})"
+            "\n");
+  if (!testing_support::kSanitized) {
+    EXPECT_LT(r.max_rss_kb, 16 * 1024) << "peak " << r.max_rss_kb << " KiB";
+  }
+}
+
+// The peak memory does not grow with the input: about 5,000 puzzles and ten
+// times as many take the same.
+TEST(BatchFaults, MemoryStaysFlat) {
+  if (testing_support::kSanitized) {
+    GTEST_SKIP() << "the sanitizer's own memory hides the program's";
+  }
+  std::string input;
+  for (int n = 0; n < 5000; ++n) {
+    input += kGood + "\n";
+  }
+  Child child;
+  child.argv = {SUDOKU_BATCH_BINARY, "--format=jsonl", "--explain", "--jobs=2"};
+  child.in = Input::pipe;
+  child.out = Output::dev_null;
+  child.input = input;
+  child.timeout_seconds = kTimeoutSeconds;
+  const Result small = run_child(child);
+  child.input_repeat = 10;
+  const Result large = run_child(child);
+  ASSERT_EQ(small.status, 0);
+  ASSERT_EQ(large.status, 0);
+  EXPECT_LE(large.max_rss_kb, small.max_rss_kb + small.max_rss_kb / 10 + 256)
+      << "5,000 puzzles: " << small.max_rss_kb << " KiB, 50,000: " << large.max_rss_kb << " KiB";
+}
+
+TEST(BatchMessages, FrenchWhenTheLocaleAsksForIt) {
+  const fs::path catalogue =
+      fs::path(SUDOKU_BATCH_LOCALE_DIR) / "fr" / "LC_MESSAGES" / "sudoku-batch.mo";
+  if (!fs::exists(catalogue)) {
+    GTEST_SKIP() << "no French catalogue at " << catalogue << " (msgfmt, Debian: gettext)";
+  }
+  Environment env;
+  env.set("SUDOKU_BATCH_LOCALEDIR", SUDOKU_BATCH_LOCALE_DIR);
+  // LANGUAGE picks the catalogue under any locale but C and POSIX; C.UTF-8 is
+  // built into the C library, so this needs no generated locale.
+  env.set("LC_ALL", "C.UTF-8");
+  env.set("LANGUAGE", "fr");
+  const std::string input = "123\n";
+  Result r = batch({"--format=jsonl"}, input);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "-:1: 3 cases ; une ligne de grille en a 81, une rangée de la forme en bloc 9\n");
+  // The machine formats stay in English.
+  EXPECT_EQ(
+      r.out,
+      R"({"source":"-","line":1,"error":"3 cells; a puzzle line has 81, a row of the block form 9"})"
+      "\n");
+  r = batch({"--help"});
+  EXPECT_NE(r.out.find("Utilisation : sudoku-batch [OPTIONS] [FICHIER | GRILLE]..."),
+            std::string::npos)
+      << r.out;
+  r = batch({"--explain", "--count", kGood});
+  EXPECT_NE(r.out.find("verdict : trop de possibilite\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("  itération 1 : 4 n'a qu'une place dans le carré 4 : (2,6)\n"),
+            std::string::npos)
+      << r.out;
+
+  // LANG alone, as most systems set it, when this system has a French locale.
+  if (std::setlocale(LC_ALL, "fr_FR.UTF-8") == nullptr) {
+    std::setlocale(LC_ALL, "C");
+    std::cerr << "note: no fr_FR.UTF-8 locale here (Debian: locales, locale-gen); "
+                 "LANG=fr_FR.UTF-8 not tried\n";
+    return;
+  }
+  std::setlocale(LC_ALL, "C");
+  ::unsetenv("LC_ALL");
+  ::unsetenv("LANGUAGE");
+  env.set("LANG", "fr_FR.UTF-8");
+  r = batch({"--format=line"}, input);
+  EXPECT_EQ(r.err,
+            "-:1: 3 cases ; une ligne de grille en a 81, une rangée de la forme en bloc 9\n");
+}
+
+}  // namespace
