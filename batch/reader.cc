@@ -95,8 +95,9 @@ void Reader::judge(const char* text, std::size_t kept, uint64_t length) {
   const char last = kept == length ? (kept > 0 ? text[kept - 1] : 0) : partial_last_;
   if (length > 0 && last == '\r') {
     --length;
-    kept = std::min<std::size_t>(kept, length);
   }
+  // A line is judged on the same bytes whether it came whole or in pieces.
+  kept = static_cast<std::size_t>(std::min<uint64_t>({kept, length, kKept}));
   if (line_ == 1 && kept >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0) {
     text += 3;
     kept -= 3;
