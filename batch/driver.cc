@@ -26,7 +26,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t kBlock = std::size_t{1} << 20;  // bytes per read
+constexpr std::size_t kBlock = std::size_t{1} << 18;  // bytes per read
 constexpr std::size_t kChunk = 256;                   // records per chunk
 
 struct Stats {
@@ -125,6 +125,7 @@ class Inputs {
       Record record;
       if (reader_.next(record)) {
         chunk.records.push_back(record);
+        ++records_;
         continue;
       }
       if (ended_) {
@@ -151,6 +152,7 @@ class Inputs {
 
   bool trouble() const { return trouble_; }
   uint64_t bytes() const { return bytes_; }
+  uint64_t records() const { return records_; }
   uint64_t total() const { return sized_ ? total_ : 0; }
 
  private:
@@ -211,6 +213,7 @@ class Inputs {
   Reader reader_;
   bool trouble_ = false;
   uint64_t bytes_ = 0;
+  uint64_t records_ = 0;  // records read from files
   uint64_t total_ = 0;
   bool sized_ = true;
 };
@@ -283,7 +286,9 @@ class Progress {
  public:
   Progress(bool enabled, Clock::time_point start) : enabled_(enabled), start_(start) {}
 
-  void update(uint64_t puzzles, uint64_t bytes, uint64_t total, Output& err) {
+  // `done` records written; `read` records read from `bytes` bytes of the
+  // `total` of the inputs (0 when unknown).
+  void update(uint64_t done, uint64_t read, uint64_t bytes, uint64_t total, Output& err) {
     if (!enabled_) {
       return;
     }
@@ -294,10 +299,13 @@ class Progress {
     }
     last_ = now;
     std::string line = "\r\033[K";
-    append_printf(line, tr("%llu puzzles, %.0f/s"), static_cast<unsigned long long>(puzzles),
-                  static_cast<double>(puzzles) / elapsed);
-    if (total > 0 && bytes > 0 && bytes <= total) {
-      const double left = elapsed * static_cast<double>(total - bytes) / static_cast<double>(bytes);
+    append_printf(line, tr("%llu puzzles, %.0f/s"), static_cast<unsigned long long>(done),
+                  static_cast<double>(done) / elapsed);
+    if (total > 0 && read > 0 && done > 0 && bytes <= total) {
+      // Reading runs ahead of writing: the bytes behind the records written.
+      const double behind = static_cast<double>(bytes) * static_cast<double>(std::min(done, read)) /
+                            static_cast<double>(read);
+      const double left = elapsed * (static_cast<double>(total) - behind) / behind;
       line += ", ";
       append_printf(line, tr("%s left"), seconds_text(left).c_str());
     }
@@ -461,7 +469,8 @@ int run(const Config& config) {
       err.write(chunk.trailer);
     }
     stats.add(chunk.stats);
-    progress.update(stats.puzzles + stats.refused, inputs.bytes(), inputs.total(), err);
+    progress.update(stats.puzzles + stats.refused, inputs.records(), inputs.bytes(), inputs.total(),
+                    err);
   };
   auto reset = [](Chunk& chunk) {
     chunk.records.clear();
