@@ -23,7 +23,7 @@ using solver_testing::grid_from_text;
 #ifdef NDEBUG
 constexpr size_t kStride = 1;
 #else
-constexpr size_t kStride = 8;
+constexpr size_t kStride = 16;
 #endif
 
 // A state left behind by some earlier solve: both engines must reset it.
