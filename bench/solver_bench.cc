@@ -1,11 +1,16 @@
 // Time of one solve for a few representative grids: the empty grid (one
 // iteration of single passes), a typical puzzle, the two long-solve grids that
 // run all ten iterations, and the collection puzzle that costs the most work.
+// Each grid is solved by the dialogue's engine `resoudre` (BM_NAME) and by the
+// fast engine `resoudre_vite` (BM_NAME_Vite); the Sudoku17 benchmarks solve the
+// whole 17-clue collection per iteration, so their ratio is the per-puzzle
+// speed-up over that file.
 #include <benchmark/benchmark.h>
 
 #include <string>
 #include <vector>
 
+#include "solver/rapide.h"
 #include "solver/solver.h"
 #include "solver/solver_testing.h"
 
@@ -17,16 +22,22 @@ std::string data_line(const char* file, size_t n) {
   return n <= lines.size() ? lines[n - 1] : std::string();
 }
 
+void lent(Grid& g, Resolution& etat) { resoudre(g, etat); }
+void vite(Grid& g, Resolution& etat) { resoudre_vite(g, etat); }
+using Engine = void (*)(Grid&, Resolution&);
+
+template <Engine engine>
 void solve(benchmark::State& state, const Grid& start) {
   Resolution etat;
   for (auto _ : state) {
     Grid g = start;
-    resoudre(g, etat);
+    engine(g, etat);
     benchmark::DoNotOptimize(g);
     benchmark::DoNotOptimize(etat);
   }
 }
 
+template <Engine engine>
 void solve_data(benchmark::State& state, const char* file, size_t n) {
   const std::string line = data_line(file, n);
   if (line.empty()) {
@@ -34,25 +45,95 @@ void solve_data(benchmark::State& state, const char* file, size_t n) {
     return;
   }
   const bool csv = line.find(',') != std::string::npos;
-  solve(state, csv ? solver_testing::grid_from_csv(line) : solver_testing::grid_from_text(line));
+  solve<engine>(state,
+                csv ? solver_testing::grid_from_csv(line) : solver_testing::grid_from_text(line));
 }
 
-void BM_EmptyGrid(benchmark::State& state) { solve(state, Grid{}); }
-BENCHMARK(BM_EmptyGrid);
+template <Engine engine>
+void BM_EmptyGrid(benchmark::State& state) {
+  solve<engine>(state, Grid{});
+}
+BENCHMARK(BM_EmptyGrid<lent>)->Name("BM_EmptyGrid");
+BENCHMARK(BM_EmptyGrid<vite>)->Name("BM_EmptyGrid_Vite");
 
 // First puzzle of easy50: solved in one iteration.
-void BM_TypicalPuzzle(benchmark::State& state) { solve_data(state, "easy50.txt", 1); }
-BENCHMARK(BM_TypicalPuzzle);
+template <Engine engine>
+void BM_TypicalPuzzle(benchmark::State& state) {
+  solve_data<engine>(state, "easy50.txt", 1);
+}
+BENCHMARK(BM_TypicalPuzzle<lent>)->Name("BM_TypicalPuzzle");
+BENCHMARK(BM_TypicalPuzzle<vite>)->Name("BM_TypicalPuzzle_Vite");
 
-void BM_LongSolve1(benchmark::State& state) { solve_data(state, "long_solves.csv", 1); }
-BENCHMARK(BM_LongSolve1);
+template <Engine engine>
+void BM_LongSolve1(benchmark::State& state) {
+  solve_data<engine>(state, "long_solves.csv", 1);
+}
+BENCHMARK(BM_LongSolve1<lent>)->Name("BM_LongSolve1");
+BENCHMARK(BM_LongSolve1<vite>)->Name("BM_LongSolve1_Vite");
 
-void BM_LongSolve2(benchmark::State& state) { solve_data(state, "long_solves.csv", 2); }
-BENCHMARK(BM_LongSolve2);
+template <Engine engine>
+void BM_LongSolve2(benchmark::State& state) {
+  solve_data<engine>(state, "long_solves.csv", 2);
+}
+BENCHMARK(BM_LongSolve2<lent>)->Name("BM_LongSolve2");
+BENCHMARK(BM_LongSolve2<vite>)->Name("BM_LongSolve2_Vite");
 
 // The puzzle of all the collections whose solve makes the most placement
 // tests (about 19,700): a 17-clue puzzle solved in five iterations.
-void BM_SlowestPuzzle(benchmark::State& state) { solve_data(state, "sudoku17.txt", 5489); }
-BENCHMARK(BM_SlowestPuzzle);
+template <Engine engine>
+void BM_SlowestPuzzle(benchmark::State& state) {
+  solve_data<engine>(state, "sudoku17.txt", 5489);
+}
+BENCHMARK(BM_SlowestPuzzle<lent>)->Name("BM_SlowestPuzzle");
+BENCHMARK(BM_SlowestPuzzle<vite>)->Name("BM_SlowestPuzzle_Vite");
+
+// Every puzzle of sudoku17.txt per iteration. Items are puzzles; the counter
+// `per_puzzle` is the mean time of one solve.
+template <typename Solve>
+void solve_file(benchmark::State& state, Solve solve_one) {
+  std::vector<Grid> grids;
+  for (const auto& line : solver_testing::read_lines(solver_testing::data_dir() / "sudoku17.txt")) {
+    grids.push_back(solver_testing::grid_from_text(line));
+  }
+  if (grids.empty()) {
+    state.SkipWithError("puzzle collections not found");
+    return;
+  }
+  for (auto _ : state) {
+    for (const Grid& start : grids) {
+      Grid g = start;
+      solve_one(g);
+      benchmark::DoNotOptimize(g);
+    }
+  }
+  const auto n = static_cast<double>(grids.size());
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(grids.size()));
+  state.counters["per_puzzle"] = benchmark::Counter(
+      n, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+template <Engine engine>
+void BM_Sudoku17(benchmark::State& state) {
+  Resolution etat;
+  solve_file(state, [&etat](Grid& g) {
+    engine(g, etat);
+    benchmark::DoNotOptimize(etat);
+  });
+}
+BENCHMARK(BM_Sudoku17<lent>)->Name("BM_Sudoku17")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Sudoku17<vite>)->Name("BM_Sudoku17_Vite")->Unit(benchmark::kMillisecond);
+
+// The fast engine keeping its journal, as the batch companion's explanations
+// need.
+void BM_Sudoku17_ViteJournal(benchmark::State& state) {
+  Resolution etat;
+  Journal journal;
+  solve_file(state, [&etat, &journal](Grid& g) {
+    resoudre_vite(g, etat, &journal);
+    benchmark::DoNotOptimize(etat);
+    benchmark::DoNotOptimize(journal);
+  });
+}
+BENCHMARK(BM_Sudoku17_ViteJournal)->Unit(benchmark::kMillisecond);
 
 }  // namespace
