@@ -20,7 +20,7 @@ class DialogueWriter {
   void finish(std::string& out);
 
  private:
-  std::array<int8_t, 81> entered_{};  // the dialogue's entry grid so far
+  std::array<uint8_t, 81> entered_{};  // the dialogue's entry grid so far
   bool started_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -166,7 +167,7 @@ class Inputs {
       record.line = current_ + 1;
       for (int k = 0; k < 81; ++k) {
         const char c = name[k];
-        record.cells[k] = static_cast<int8_t>(c >= '1' && c <= '9' ? c - '0' : 0);
+        record.cells[k] = static_cast<uint8_t>(c >= '1' && c <= '9' ? c - '0' : 0);
       }
       chunk.records.push_back(record);
       return true;
@@ -275,7 +276,7 @@ std::string seconds_text(double seconds) {
     append_printf(text, tr("%d min %02d s"), static_cast<int>(seconds) / 60,
                   static_cast<int>(seconds) % 60);
   } else {
-    append_printf(text, tr("%d s"), static_cast<int>(seconds + 0.5));
+    append_printf(text, tr("%d s"), static_cast<int>(std::lround(seconds)));
   }
   return text;
 }

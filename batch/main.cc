@@ -2,6 +2,8 @@
 // one-line form, with the dialogue's own engine. The options are parsed by
 // CLI11, which also writes the help; everything else is the driver's.
 #include <CLI/CLI.hpp>
+#include <cstdio>
+#include <exception>
 #include <iostream>
 #include <map>
 #include <string>
@@ -48,7 +50,9 @@ class Help : public CLI::Formatter {
 #define SUDOKU_BATCH_LOCALEDIR "/usr/share/locale"
 #endif
 
-int main(int argc, char** argv) {
+namespace {
+
+int run_program(int argc, char** argv) {
   batch::start_messages(SUDOKU_BATCH_LOCALEDIR);
   using batch::tr;
 
@@ -107,4 +111,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   return batch::run(config);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return run_program(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "sudoku-batch: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "sudoku-batch: unexpected failure\n");
+  }
+  return 2;
 }

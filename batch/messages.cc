@@ -95,11 +95,11 @@ void append_explanation(const Placement& p, int overwrites, std::string& out) {
       break;
     case Phase::colonnes:
       format = tr("%d has only one place in column %d: (%d,%d)");
-      unit = p.i;
+      unit = static_cast<unsigned char>(p.i);
       break;
     case Phase::lignes:
       format = tr("%d has only one place in line %d: (%d,%d)");
-      unit = p.j;
+      unit = static_cast<unsigned char>(p.j);
       break;
   }
   append_printf(out, format, p.chiffre, unit, p.i, p.j);

@@ -9,9 +9,9 @@
 namespace batch {
 namespace {
 
-int8_t cell_value(char c) {
+uint8_t cell_value(char c) {
   if (c >= '1' && c <= '9') {
-    return static_cast<int8_t>(c - '0');
+    return static_cast<uint8_t>(c - '0');
   }
   return 0;
 }

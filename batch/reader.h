@@ -69,7 +69,7 @@ class Reader {
   // The block in progress.
   int rows_ = 0;
   uint64_t block_line_ = 0;
-  std::array<int8_t, 81> block_{};
+  std::array<uint8_t, 81> block_{};
 
   // Records judged and not yet handed out: a line can end a block (one
   // refusal) and give its own record.

@@ -18,7 +18,7 @@ std::string describe(const Record& r) {
   std::string text = std::to_string(r.line) + ":";
   switch (r.refusal) {
     case Refusal::none:
-      for (const int8_t v : r.cells) {
+      for (const uint8_t v : r.cells) {
         text += v == 0 ? '.' : static_cast<char>('0' + v);
       }
       return text;

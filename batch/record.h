@@ -27,7 +27,7 @@ struct Record {
   uint64_t where = 0;  // bad_byte, after_cells: column from 1; too_long: length in bytes
   // A puzzle's cells line by line, 0 for empty: cell k is column k % 9 + 1
   // of line k / 9 + 1.
-  std::array<int8_t, 81> cells{};
+  std::array<uint8_t, 81> cells{};
 
   bool puzzle() const { return refusal == Refusal::none; }
 };

@@ -151,7 +151,7 @@ void write_text(const WriteOptions& options, std::string_view source, uint64_t l
         append_printf(out, tr("  iteration %d: "), p.iteration);
       }
       append_explanation(p, work(p.i, p.j), out);
-      work(p.i, p.j) = p.chiffre;
+      work(p.i, p.j) = static_cast<unsigned char>(p.chiffre);  // 1..9
       out += '\n';
     }
   }

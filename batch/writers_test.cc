@@ -20,7 +20,7 @@ Record puzzle_record() {
   Record r;
   r.line = 7;
   for (int k = 0; k < 81; ++k) {
-    r.cells[k] = static_cast<int8_t>(kSolution[k] - '0');
+    r.cells[k] = static_cast<uint8_t>(kSolution[k] - '0');
   }
   r.cells[0] = 0;
   r.cells[80] = 0;

@@ -141,8 +141,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (r.line < 1 || r.line > lines || (k > 0 && r.line <= whole[k - 1].line)) {
       std::abort();
     }
-    for (const int8_t v : r.cells) {
-      if (v < 0 || v > 9 || (!r.puzzle() && v != 0)) {
+    for (const uint8_t v : r.cells) {
+      if (v > 9 || (!r.puzzle() && v != 0)) {
         std::abort();
       }
     }
