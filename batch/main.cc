@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <string>
@@ -12,7 +13,35 @@
 #include "batch/driver.h"
 #include "batch/messages.h"
 
+#ifndef SUDOKU_BATCH_VERSION
+#define SUDOKU_BATCH_VERSION "unknown"
+#endif
+#ifndef SUDOKU_BATCH_LOCALEDIR
+#define SUDOKU_BATCH_LOCALEDIR "/usr/share/locale"
+#endif
+#ifndef SUDOKU_BATCH_RELATIVE_LOCALEDIR
+#define SUDOKU_BATCH_RELATIVE_LOCALEDIR "../share/locale"
+#endif
+
 namespace {
+
+// Where the message catalogues are: found from the program's own place, so
+// that an installed tree works under any prefix (a package installs under
+// /usr what was configured for /usr/local) and the build tree finds its
+// batch/locale; else the folder configured at build time.
+std::string locale_dir() {
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (!error) {
+    for (const char* relative : {SUDOKU_BATCH_RELATIVE_LOCALEDIR, "batch/locale"}) {
+      const std::filesystem::path dir = (program.parent_path() / relative).lexically_normal();
+      if (std::filesystem::is_directory(dir, error)) {
+        return dir.string();
+      }
+    }
+  }
+  return SUDOKU_BATCH_LOCALEDIR;
+}
 
 // The help in the usual layout of a Unix program: usage, description,
 // "-f, --format=FORMAT" with the text at column 25, exit statuses.
@@ -43,17 +72,10 @@ class Help : public CLI::Formatter {
 
 }  // namespace
 
-#ifndef SUDOKU_BATCH_VERSION
-#define SUDOKU_BATCH_VERSION "unknown"
-#endif
-#ifndef SUDOKU_BATCH_LOCALEDIR
-#define SUDOKU_BATCH_LOCALEDIR "/usr/share/locale"
-#endif
-
 namespace {
 
 int run_program(int argc, char** argv) {
-  batch::start_messages(SUDOKU_BATCH_LOCALEDIR);
+  batch::start_messages(locale_dir().c_str());
   using batch::tr;
 
   batch::Config config;

@@ -29,10 +29,10 @@ void append_byte(uint8_t byte, bool translate, std::string& out) {
 
 const char* tr(const char* english) { return dgettext(kDomain, english); }
 
-void start_messages(const char* installed_dir) {
+void start_messages(const char* dir) {
   std::setlocale(LC_ALL, "");
-  const char* dir = std::getenv("SUDOKU_BATCH_LOCALEDIR");
-  bindtextdomain(kDomain, dir != nullptr && *dir != '\0' ? dir : installed_dir);
+  const char* chosen = std::getenv("SUDOKU_BATCH_LOCALEDIR");
+  bindtextdomain(kDomain, chosen != nullptr && *chosen != '\0' ? chosen : dir);
   bind_textdomain_codeset(kDomain, "UTF-8");
   textdomain(kDomain);
 }

@@ -18,8 +18,8 @@ const char* tr(const char* english);
 constexpr const char* tr_noop(const char* english) { return english; }
 
 /// Sets the locale from the environment and binds the catalogue: from
-/// SUDOKU_BATCH_LOCALEDIR when set, else from `installed_dir`.
-void start_messages(const char* installed_dir);
+/// SUDOKU_BATCH_LOCALEDIR when set, else from `dir`.
+void start_messages(const char* dir);
 
 /// Appends why `record` was refused, without place.
 void append_refusal(const Record& record, bool translate, std::string& out);
