@@ -140,6 +140,9 @@ class Inputs {
       } else if (n == 0) {
         reader_.end_of_input();
         ended_ = true;
+      } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        pollfd p{fd_, POLLIN, 0};  // a descriptor left non-blocking: wait for it
+        ::poll(&p, 1, -1);
       } else if (errno != EINTR) {
         cannot_read(operands_[current_], errno, chunk);
         reader_.drop_partial_line();

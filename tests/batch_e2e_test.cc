@@ -425,6 +425,20 @@ TEST(BatchFaults, RefusedLinesKeepTheirPlace) {
   EXPECT_TRUE(r.err.starts_with("-:2: 80 cells")) << r.err;
 }
 
+// A standard input left non-blocking, that runs dry between pieces, is waited
+// for rather than taken for a read error.
+TEST(BatchFaults, NonBlockingInputIsWaitedFor) {
+  Child child;
+  child.argv = {SUDOKU_BATCH_BINARY, "--format=line"};
+  child.in = Input::pipe;
+  child.nonblocking = true;
+  child.pipe_pieces = {kGood.substr(0, 40), kGood.substr(40) + "\n", kGood + "\n"};
+  child.timeout_seconds = kTimeoutSeconds;
+  const Result r = run_child(child);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(split(r.out, '\n').size(), 2U);
+}
+
 TEST(BatchFaults, MissingFileIsReportedAndTheRestRead) {
   const TempFile file("present.txt", kGood + "\n");
   const Result r = batch({"--format=line", "/nonexistent/puzzles.txt", file.path()});
