@@ -113,6 +113,7 @@ class Inputs {
   /// Adds records to `chunk` until it holds kChunk or an input fails (its
   /// message then goes to chunk.trailer). False once every input is read.
   bool fill(Chunk& chunk) {
+    idle_ = false;
     while (chunk.records.size() < kChunk) {
       if (!open_) {
         if (next_ == operands_.size()) {
@@ -132,6 +133,12 @@ class Inputs {
       if (ended_) {
         close_current();
         continue;
+      }
+      if (!regular_ && !chunk.records.empty() && !readable_now()) {
+        // A terminal or a pipe that has nothing more for now: hand over what
+        // is read, so that a person who pastes a puzzle sees its result.
+        idle_ = true;
+        return true;
       }
       const ssize_t n = ::read(fd_, block_.get(), kBlock);
       if (n > 0) {
@@ -154,6 +161,9 @@ class Inputs {
     return true;
   }
 
+  /// True when the last fill stopped because the input had nothing more for
+  /// now: what is in flight should be written before waiting for it.
+  bool idle() const { return idle_; }
   bool trouble() const { return trouble_; }
   uint64_t bytes() const { return bytes_; }
   uint64_t records() const { return records_; }
@@ -184,10 +194,17 @@ class Inputs {
         return false;
       }
     }
+    struct stat st {};
+    regular_ = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
     reader_ = Reader(source);
     open_ = true;
     ended_ = false;
     return true;
+  }
+
+  bool readable_now() const {
+    pollfd p{fd_, POLLIN, 0};
+    return ::poll(&p, 1, 0) != 0;
   }
 
   void close_current() {
@@ -214,6 +231,8 @@ class Inputs {
   int fd_ = -1;
   bool open_ = false;
   bool ended_ = false;
+  bool regular_ = false;
+  bool idle_ = false;
   Reader reader_;
   bool trouble_ = false;
   uint64_t bytes_ = 0;
@@ -526,7 +545,8 @@ int run(const Config& config) {
       more = inputs.fill(*chunk);
       pool.submit(chunk.get());
       in_flight.push_back(std::move(chunk));
-      while (in_flight.size() >= in_flight_max || (!more && !in_flight.empty())) {
+      while (in_flight.size() >= in_flight_max ||
+             ((!more || inputs.idle()) && !in_flight.empty())) {
         pool.wait(in_flight.front().get());
         commit(*in_flight.front());
         spare.push_back(std::move(in_flight.front()));

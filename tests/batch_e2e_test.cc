@@ -439,6 +439,20 @@ TEST(BatchFaults, NonBlockingInputIsWaitedFor) {
   EXPECT_EQ(split(r.out, '\n').size(), 2U);
 }
 
+// A puzzle typed at a terminal gets its record at once, before the end of
+// the input: the next line is typed only once the record is on the screen.
+TEST(BatchFaults, TypedPuzzleAnsweredAtOnce) {
+  Child child;
+  child.argv = {SUDOKU_BATCH_BINARY, "--format=line", "--jobs=2"};
+  child.in = Input::pty;
+  child.out = Output::pty;
+  child.steps = {{"", kGood + "\n"}, {"3,0,0 0,0,0\n", kGood + "\n"}, {"3,0,0 0,0,0\n", "\x04"}};
+  child.timeout_seconds = 20;
+  const Result r = run_child(child);
+  EXPECT_FALSE(r.timed_out) << testing_support::visible(r.out);
+  EXPECT_EQ(r.status, 0) << r.err;
+}
+
 TEST(BatchFaults, MissingFileIsReportedAndTheRestRead) {
   const TempFile file("present.txt", kGood + "\n");
   const Result r = batch({"--format=line", "/nonexistent/puzzles.txt", file.path()});
