@@ -376,7 +376,7 @@ void write_summary(const Stats& s, bool solved, bool counted, double seconds, Ou
                   static_cast<unsigned long long>(s.solutions[2]));
   }
   const double rate = seconds > 0 ? static_cast<double>(s.puzzles + s.refused) / seconds : 0;
-  append_printf(text, tr("time: %.3f s, %.0f lines/s\n"), seconds, rate);
+  append_printf(text, tr("time: %.3f s, %.0f records/s\n"), seconds, rate);
   err.write(text);
 }
 

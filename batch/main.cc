@@ -90,8 +90,17 @@ int run_program(int argc, char** argv) {
                                                      {"line", batch::Format::line},
                                                      {"csv", batch::Format::csv},
                                                      {"jsonl", batch::Format::jsonl}};
-  app.add_option("-f,--format", config.write.format, tr("text (default), line, csv or jsonl"))
-      ->transform(CLI::CheckedTransformer(formats))
+  std::string format_name = "text";
+  app.add_option("-f,--format", format_name, tr("text (default), line, csv or jsonl"))
+      ->check(CLI::Validator(
+          [&formats](const std::string& name) {
+            std::string why;
+            if (formats.count(name) == 0) {
+              batch::append_printf(why, tr("'%s' is not text, line, csv or jsonl"), name.c_str());
+            }
+            return why;
+          },
+          ""))
       ->option_text(tr("FORMAT"));
   auto* count = app.add_flag("-c,--count", config.write.count,
                              tr("count the solutions: 0, 1, or 2 for two or more"));
@@ -132,6 +141,7 @@ int run_program(int argc, char** argv) {
               << tr("Try 'sudoku-batch --help' for more information.") << '\n';
     return 2;
   }
+  config.write.format = formats.at(format_name);
   return batch::run(config);
 }
 

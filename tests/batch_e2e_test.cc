@@ -474,6 +474,10 @@ TEST(BatchFaults, UsageErrorsEndWithStatusTwo) {
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(r.err.starts_with("sudoku-batch: ")) << r.err;
   }
+  // The message says what was wrong with the value and what is accepted.
+  EXPECT_EQ(batch({"--format=xml"}).err,
+            "sudoku-batch: --format: 'xml' is not text, line, csv or jsonl\n"
+            "Try 'sudoku-batch --help' for more information.\n");
 }
 
 TEST(BatchFaults, FullDiskIsAnErrorNotACutOutput) {
