@@ -50,8 +50,8 @@ void resoudre_journal(Grid& grille, Resolution& etat, Journal& journal);
 // Number of complete solutions of `grille` that keep its non-zero cells:
 // 0, 1, or 2 meaning two or more (the search stops at the second). When it
 // returns 1, `solution` holds that solution; otherwise `solution` is
-// unspecified. Cells must hold 0..9; givens that repeat a digit in a unit
-// give 0.
+// unspecified. Givens that repeat a digit in a unit give 0, and so does a
+// cell holding a value other than 0..9, since no solution can keep it.
 int32_t compter_solutions(const Grid& grille, Grid& solution);
 
 // A digit given twice in one unit: the kind of unit (box, column or line),
