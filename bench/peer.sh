@@ -20,13 +20,13 @@
 #
 # Usage: bench/peer.sh [BATCH [DATA [RUNS]]]  (paths from the checkout's top folder)
 #   BATCH  default build/release/sudoku-batch
-#   DATA   default ../shared/data (the folder holding sudoku17.txt)
+#   DATA   default data (the folder holding sudoku17.txt)
 #   RUNS   default 3
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 batch=${1:-build/release/sudoku-batch}
-data=${2:-../shared/data}
+data=${2:-data}
 runs=${3:-3}
 puzzles=$data/sudoku17.txt
 

@@ -24,14 +24,14 @@
 #
 # Usage: bench/session.sh [PROGRAM [PUZZLES [RUNS]]]  (paths from the checkout's top folder)
 #   PROGRAM  default build/release/sudoku
-#   PUZZLES  default ../shared/data/sudoku17.txt (81 characters a line, '.' empty)
+#   PUZZLES  default data/sudoku17.txt (81 characters a line, '.' empty)
 #   RUNS     default 3
 # Environment: COUNT_WITH=perf|strace, SESSION_DIR=folder (see below).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 program=${1:-build/release/sudoku}
-puzzles=${2:-../shared/data/sudoku17.txt}
+puzzles=${2:-data/sudoku17.txt}
 runs=${3:-3}
 
 for tool in /usr/bin/time awk; do

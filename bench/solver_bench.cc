@@ -56,10 +56,10 @@ void BM_EmptyGrid(benchmark::State& state) {
 BENCHMARK(BM_EmptyGrid<lent>)->Name("BM_EmptyGrid");
 BENCHMARK(BM_EmptyGrid<vite>)->Name("BM_EmptyGrid_Vite");
 
-// First puzzle of easy50: solved in one iteration.
+// Line 21 of own_easy50: 32 givens, the other 49 cells placed in one iteration.
 template <Engine engine>
 void BM_TypicalPuzzle(benchmark::State& state) {
-  solve_data<engine>(state, "easy50.txt", 1);
+  solve_data<engine>(state, "own_easy50.txt", 21);
 }
 BENCHMARK(BM_TypicalPuzzle<lent>)->Name("BM_TypicalPuzzle");
 BENCHMARK(BM_TypicalPuzzle<vite>)->Name("BM_TypicalPuzzle_Vite");

@@ -83,24 +83,17 @@ int32_t compte_reference(Grid& g, Grid& premiere) {
 
 TEST(Compter, EveryCollectionHasItsKnownCount) {
   const auto dir = solver_testing::data_dir();
-  if (!std::filesystem::is_directory(dir)) {
-    GTEST_SKIP() << "puzzle collections not found";
-  }
   // Expected count per file (2 meaning two or more); files with exactly one
   // solution must match their .solutions file line by line.
   const std::map<std::string, int32_t> attendu{
-      {"easy50.txt", 1},
-      {"top95.txt", 1},
-      {"hardest_norvig11.txt", 1},
-      {"sudoku17.txt", 1},
-      {"tdoku_unique18.txt", 1},
-      {"invalid7.txt", 0},
-      {"tdoku_nosolution10.txt", 0},
-      {"tdoku_multisolution15.txt", 2},
+      {"own_easy50.txt", 1},         {"top95.txt", 1},
+      {"hardest_norvig11.txt", 1},   {"sudoku17.txt", 1},
+      {"tdoku_unique18.txt", 1},     {"own_invalid7.txt", 0},
+      {"tdoku_nosolution10.txt", 0}, {"tdoku_multisolution15.txt", 2},
   };
   for (const auto& [nom, compte] : attendu) {
     const auto puzzles = solver_testing::read_lines(dir / nom);
-    ASSERT_FALSE(puzzles.empty()) << nom;
+    ASSERT_FALSE(puzzles.empty()) << dir / nom;
     const auto solutions = solver_testing::read_lines(
         std::filesystem::path(dir / nom).replace_extension(".solutions"));
     const bool avec_solutions = !solutions.empty();
@@ -124,12 +117,10 @@ TEST(Compter, EveryCollectionHasItsKnownCount) {
 // which often leaves none.
 TEST(Compter, AgreesWithBacktrackingOnPartialGrids) {
   std::vector<std::string> solutions;
-  for (const char* nom : {"top95.solutions", "easy50.solutions", "tdoku_unique18.solutions"}) {
+  for (const char* nom : {"top95.solutions", "own_easy50.solutions", "tdoku_unique18.solutions"}) {
     const auto lignes = solver_testing::read_lines(solver_testing::data_dir() / nom);
+    ASSERT_FALSE(lignes.empty()) << solver_testing::data_dir() / nom;
     solutions.insert(solutions.end(), lignes.begin(), lignes.end());
-  }
-  if (solutions.empty()) {
-    GTEST_SKIP() << "puzzle collections not found";
   }
   std::mt19937 hasard(11);
   std::array<int, 3> vus{};

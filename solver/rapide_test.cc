@@ -116,7 +116,7 @@ void expect_same(const Grid& start, bool seul_journal = false) {
 TEST(Rapide, AgreesWithLiteralEngineOnEveryCollection) {
   const auto dir = solver_testing::data_dir();
   if (!std::filesystem::is_directory(dir)) {
-    GTEST_SKIP() << "puzzle collections not found";
+    FAIL() << "no puzzle collections at " << dir << " (SUDOKU_DATA_DIR)";
   }
   std::vector<std::filesystem::path> files;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {

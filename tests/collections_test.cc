@@ -62,6 +62,7 @@ std::vector<std::string> lines_of(const fs::path& file) {
 // Adds the puzzles of `file`; with `stride` > 1 only lines 1, 1 + stride, ...
 void add_collection(const fs::path& file, std::size_t stride, std::vector<Puzzle>& puzzles) {
   std::vector<std::string> lines = lines_of(file);
+  ASSERT_FALSE(lines.empty()) << "missing or empty: " << file;
   fs::path solutions_file = file;
   solutions_file.replace_extension(".solutions");
   std::vector<std::string> solutions = lines_of(solutions_file);
@@ -79,6 +80,7 @@ void add_collection(const fs::path& file, std::size_t stride, std::vector<Puzzle
 // The grids of long_solves.csv: 81 comma-separated integers a line.
 void add_csv(const fs::path& file, std::vector<Puzzle>& puzzles) {
   std::vector<std::string> lines = lines_of(file);
+  ASSERT_FALSE(lines.empty()) << "missing or empty: " << file;
   for (std::size_t n = 0; n < lines.size(); ++n) {
     Grid g;
     std::istringstream values(lines[n]);
@@ -251,9 +253,7 @@ constexpr std::size_t kSeventeenStride = 160;
 
 TEST(Collections, OneSessionAgreesWithTheSolver) {
   fs::path data = SUDOKU_DATA_DIR;
-  if (!fs::is_directory(data)) {
-    GTEST_SKIP() << "no puzzle collections at " << data;
-  }
+  ASSERT_TRUE(fs::is_directory(data)) << "no puzzle collections at " << data;
   std::vector<fs::path> files;
   for (const fs::directory_entry& e : fs::directory_iterator(data)) {
     if (e.path().extension() == ".txt" && e.path().filename() != "sudoku17.txt") {
@@ -265,17 +265,10 @@ TEST(Collections, OneSessionAgreesWithTheSolver) {
   for (const fs::path& f : files) {
     add_collection(f, 1, puzzles);
   }
-  if (fs::exists(data / "long_solves.csv")) {
-    add_csv(data / "long_solves.csv", puzzles);
-  }
-  if (fs::exists(data / "sudoku17.txt")) {
-    add_collection(data / "sudoku17.txt", kSeventeenStride, puzzles);
-  }
+  add_csv(data / "long_solves.csv", puzzles);
+  add_collection(data / "sudoku17.txt", kSeventeenStride, puzzles);
   if (HasFatalFailure()) {
     return;
-  }
-  if (puzzles.empty()) {
-    GTEST_SKIP() << "no puzzle collections at " << data;
   }
 
   testing_support::Child child;
