@@ -17,7 +17,8 @@ until the grid shows exactly the wanted fault and no other. The seed is
 fixed: the same Python 3 gives the same files. The solution counter here is
 a plain backtracking search, written apart from the project's.
 
-Usage: make_puzzles.py [DATA_DIR]   (default: data/ beside this folder)
+Usage: make_puzzles.py [--check] [DATA_DIR]   (default: data/ beside this folder)
+  --check  writes nothing; fails unless the files there are what it would write
 """
 
 import os
@@ -156,8 +157,11 @@ def text(g):
 
 
 def main():
+    args = sys.argv[1:]
+    check = '--check' in args
+    args = [a for a in args if a != '--check']
     here = os.path.dirname(os.path.abspath(__file__))
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, '..', 'data')
+    out = args[0] if args else os.path.join(here, '..', 'data')
     rng = random.Random(15)
     solved, unsolved = [], []
     while len(solved) < 25 or len(unsolved) < 25:
@@ -171,13 +175,28 @@ def main():
         assert solutions(g) == 1 and all(a in (0, b) for a, b in zip(g, s))
     for g in invalid:
         assert solutions(g) == 0
-    with open(os.path.join(out, 'own_easy50.txt'), 'w') as f:
-        f.writelines(text(g) + '\n' for g, _ in easy)
-    with open(os.path.join(out, 'own_easy50.solutions'), 'w') as f:
-        f.writelines(text(s) + '\n' for _, s in easy)
-    with open(os.path.join(out, 'own_invalid7.txt'), 'w') as f:
-        f.writelines(text(g) + '\n' for g in invalid)
+    files = {
+        'own_easy50.txt': ''.join(text(g) + '\n' for g, _ in easy),
+        'own_easy50.solutions': ''.join(text(s) + '\n' for _, s in easy),
+        'own_invalid7.txt': ''.join(text(g) + '\n' for g in invalid),
+    }
+    differ = 0
+    for name, content in files.items():
+        path = os.path.join(out, name)
+        if not check:
+            with open(path, 'w') as f:
+                f.write(content)
+            continue
+        try:
+            with open(path) as f:
+                same = f.read() == content
+        except OSError:
+            same = False
+        if not same:
+            print(f'{path}: not what make_puzzles.py makes', file=sys.stderr)
+            differ = 1
+    return differ
 
 
 if __name__ == '__main__':
-    main()
+    sys.exit(main())
