@@ -19,8 +19,11 @@
 
 #include "batch/dialogue_writer.h"
 #include "batch/messages.h"
+#include "batch/pdf_writer.h"
 #include "batch/reader.h"
 #include "batch/solve.h"
+#include "batch/spool.h"
+#include "batch/svg_writer.h"
 
 namespace batch {
 namespace {
@@ -52,6 +55,8 @@ struct Stats {
 
 struct Chunk {
   std::vector<Record> records;
+  uint64_t first = 1;        // the number of its first puzzle in the run
+  std::vector<Leaf> leaves;  // pdf: what the book draws, in order
   std::string out;
   std::string err;
   std::string trailer;  // a message from reading, written after `err`
@@ -259,6 +264,8 @@ void report_refusal(const Context& cx, const Record& record, std::string& err) {
 }
 
 void process(const Context& cx, Chunk& chunk, Result& result) {
+  const WriteOptions& options = cx.config.write;
+  uint64_t number = chunk.first;
   for (const Record& record : chunk.records) {
     const std::string& source = cx.sources[record.source];
     if (!record.puzzle()) {
@@ -268,7 +275,15 @@ void process(const Context& cx, Chunk& chunk, Result& result) {
       continue;
     }
     solve(record, cx.solve, result);
-    write_result(cx.config.write, source, record.line, result, chunk.out);
+    const Caption caption{source, record.line, number++, {}};
+    if (options.format == Format::svg) {
+      write_svg_puzzle(options, caption, result, chunk.out);
+    } else if (options.format == Format::pdf) {
+      chunk.leaves.emplace_back();
+      make_leaf(options, caption, result, chunk.leaves.back());
+    } else {
+      write_result(options, source, record.line, result, chunk.out);
+    }
     Stats& s = chunk.stats;
     ++s.puzzles;
     ++s.verdicts[static_cast<int>(result.verdict)];
@@ -471,9 +486,29 @@ int run(const Config& config) {
 
   Output out(1);
   Output err(2);
+  // The pictures: an SVG document's start names its height, so its frames
+  // wait in a spool until the last; a PDF book is drawn page by page.
+  const bool svg = !config.dialogue && config.write.format == Format::svg;
+  const bool pdf = !config.dialogue && config.write.format == Format::pdf;
+  Spool frames;
+  std::unique_ptr<Book> book;
+  std::string why;
+  if (pdf && ::isatty(1) == 1) {
+    why = tr("a PDF is not written to a terminal; redirect the output to a file");
+  } else if (pdf) {
+    book = std::make_unique<Book>(config.write);
+    book->open(why);
+  } else if (svg && !frames.open()) {
+    append_printf(why, tr("cannot make a temporary file: %s"), std::strerror(frames.error()));
+  }
+  if (!why.empty()) {
+    err.write("sudoku-batch: " + why + "\n");
+    return 2;
+  }
   Inputs inputs(operands);
   Progress progress(!config.quiet && ::isatty(2) == 1, start);
   Stats stats;
+  uint64_t numbered = 0;  // puzzles handed to the workers so far
 
   std::string header;
   if (!config.dialogue) {
@@ -481,11 +516,24 @@ int run(const Config& config) {
   }
   out.write(header);
 
+  auto stopped = [&] { return out.error() != 0 || frames.error() != 0; };
+  auto number = [&numbered](Chunk& chunk) {
+    chunk.first = numbered + 1;
+    numbered += static_cast<uint64_t>(std::count_if(chunk.records.begin(), chunk.records.end(),
+                                                    [](const Record& r) { return r.puzzle(); }));
+  };
   auto commit = [&](Chunk& chunk) {
-    if (out.error() != 0) {
+    if (stopped()) {
       return;
     }
-    out.write(chunk.out);
+    if (svg) {
+      frames.write(chunk.out);
+    } else {
+      for (const Leaf& leaf : chunk.leaves) {
+        book->add(leaf, chunk.out);
+      }
+      out.write(chunk.out);
+    }
     if (!chunk.err.empty() || !chunk.trailer.empty()) {
       progress.clear(err);
       err.write(chunk.err);
@@ -497,6 +545,7 @@ int run(const Config& config) {
   };
   auto reset = [](Chunk& chunk) {
     chunk.records.clear();
+    chunk.leaves.clear();
     chunk.out.clear();
     chunk.err.clear();
     chunk.trailer.clear();
@@ -510,9 +559,10 @@ int run(const Config& config) {
     Chunk chunk;
     chunk.records.reserve(kChunk);
     bool more = true;
-    while (more && out.error() == 0) {
+    while (more && !stopped()) {
       reset(chunk);
       more = inputs.fill(chunk);
+      number(chunk);
       if (config.dialogue) {
         process_dialogue(cx, dialogue, chunk);
       } else {
@@ -532,7 +582,7 @@ int run(const Config& config) {
     std::deque<std::unique_ptr<Chunk>> in_flight;
     Pool pool(cx, jobs);
     bool more = true;
-    while (more && out.error() == 0) {
+    while (more && !stopped()) {
       std::unique_ptr<Chunk> chunk;
       if (!spare.empty()) {
         chunk = std::move(spare.back());
@@ -543,6 +593,7 @@ int run(const Config& config) {
       }
       reset(*chunk);
       more = inputs.fill(*chunk);
+      number(*chunk);
       pool.submit(chunk.get());
       in_flight.push_back(std::move(chunk));
       while (in_flight.size() >= in_flight_max ||
@@ -559,8 +610,29 @@ int run(const Config& config) {
   }
 
   progress.clear(err);
+  if (svg && !stopped()) {
+    std::string text;
+    write_svg_header(config.write, stats.puzzles, text);
+    out.write(text);
+    frames.replay(kBlock, [&out](std::string_view bytes) { return out.write(bytes); });
+    text.clear();
+    write_svg_footer(text);
+    out.write(text);
+  } else if (pdf && !stopped()) {
+    std::string last;
+    if (book->finish(last, why)) {
+      out.write(last);
+    }
+  }
+  if (frames.error() != 0) {
+    append_printf(why, tr("cannot use the temporary file: %s"), std::strerror(frames.error()));
+  }
   int status = stats.refused > 0 ? 1 : 0;
   if (inputs.trouble()) {
+    status = 2;
+  }
+  if (!why.empty() && out.error() == 0) {
+    err.write("sudoku-batch: " + why + "\n");
     status = 2;
   }
   if (out.error() != 0) {

@@ -12,6 +12,7 @@
 
 #include "batch/driver.h"
 #include "batch/messages.h"
+#include "batch/pdf_writer.h"
 
 #ifndef SUDOKU_BATCH_VERSION
 #define SUDOKU_BATCH_VERSION "unknown"
@@ -89,14 +90,18 @@ int run_program(int argc, char** argv) {
   const std::map<std::string, batch::Format> formats{{"text", batch::Format::text},
                                                      {"line", batch::Format::line},
                                                      {"csv", batch::Format::csv},
-                                                     {"jsonl", batch::Format::jsonl}};
+                                                     {"jsonl", batch::Format::jsonl},
+                                                     {"svg", batch::Format::svg},
+                                                     {"pdf", batch::Format::pdf}};
   std::string format_name = "text";
-  app.add_option("-f,--format", format_name, tr("text (default), line, csv or jsonl"))
+  app.add_option("-f,--format", format_name,
+                 tr("text (default), line, csv, jsonl, svg (a picture) or pdf (a book)"))
       ->check(CLI::Validator(
           [&formats](const std::string& name) {
             std::string why;
             if (formats.count(name) == 0) {
-              batch::append_printf(why, tr("'%s' is not text, line, csv or jsonl"), name.c_str());
+              batch::append_printf(why, tr("'%s' is not text, line, csv, jsonl, svg or pdf"),
+                                   name.c_str());
             }
             return why;
           },
@@ -108,6 +113,17 @@ int run_program(int argc, char** argv) {
                                tr("list every forced placement in order, with its reason"));
   auto* hint = app.add_flag("--hint", config.write.hint,
                             tr("show only the first forced placement (the next move)"));
+  auto* per_page =
+      app.add_option("--per-page", config.write.per_page, tr("pdf: grids a page, 1, 2, 4 or 6"))
+          ->check(CLI::IsMember({1, 2, 4, 6}))
+          ->option_text(tr("N"));
+  const std::map<std::string, batch::Paper> papers{{"a4", batch::Paper::a4},
+                                                   {"letter", batch::Paper::letter}};
+  std::string paper_name;
+  auto* paper = app.add_option("--paper", paper_name,
+                               tr("pdf: a4 or letter (default: the locale's paper)"))
+                    ->check(CLI::IsMember({"a4", "letter"}, CLI::ignore_case))
+                    ->option_text(tr("PAPER"));
   auto* dialogue = app.add_flag("-d,--dialogue", config.dialogue,
                                 tr("write the answers that sudoku expects, not results"));
   config.jobs = std::max(1U, std::thread::hardware_concurrency());
@@ -121,7 +137,7 @@ int run_program(int argc, char** argv) {
   app.add_option("operands", config.operands);
   explain->excludes(hint);
   dialogue->excludes(count)->excludes(explain)->excludes(hint);
-  dialogue->excludes(app.get_option("--format"));
+  dialogue->excludes(app.get_option("--format"))->excludes(per_page)->excludes(paper);
   app.footer(
       tr("Output: one record per puzzle or refused line, in input order; refused lines\n"
          "are also reported on standard error as FILE:LINE: message.\n"
@@ -142,6 +158,17 @@ int run_program(int argc, char** argv) {
     return 2;
   }
   config.write.format = formats.at(format_name);
+  if ((per_page->count() > 0 || paper->count() > 0) && config.write.format != batch::Format::pdf) {
+    std::cerr << "sudoku-batch: " << tr("--per-page and --paper go with --format=pdf") << '\n'
+              << tr("Try 'sudoku-batch --help' for more information.") << '\n';
+    return 2;
+  }
+  if (config.write.format == batch::Format::pdf && !batch::pdf_available()) {
+    std::cerr << "sudoku-batch: "
+              << tr("this sudoku-batch was built without PDF output (cairo)") << '\n';
+    return 2;
+  }
+  config.write.paper = paper->count() > 0 ? papers.at(paper_name) : batch::locale_paper();
   return batch::run(config);
 }
 

@@ -293,6 +293,35 @@ void append_escaped(std::string_view text, std::string& out) {
   }
 }
 
+std::size_t utf8_length(std::string_view text, std::size_t k) {
+  const auto b = static_cast<unsigned char>(text[k]);
+  if (b < 0x80) {
+    return 1;
+  }
+  // The sequence's length, the range of its second byte (which rules out
+  // overlong forms, surrogates and code points past U+10FFFF).
+  std::size_t length = 0;
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+  if (b >= 0xC2 && b <= 0xDF) {
+    length = 2;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    length = 3;
+    low = b == 0xE0 ? 0xA0 : 0x80;
+    high = b == 0xED ? 0x9F : 0xBF;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    length = 4;
+    low = b == 0xF0 ? 0x90 : 0x80;
+    high = b == 0xF4 ? 0x8F : 0xBF;
+  }
+  bool valid = length > 0 && k + length <= text.size();
+  for (std::size_t m = 1; valid && m < length; ++m) {
+    const auto c = static_cast<unsigned char>(text[k + m]);
+    valid = m == 1 ? (c >= low && c <= high) : (c >= 0x80 && c <= 0xBF);
+  }
+  return valid ? length : 0;
+}
+
 void append_json_string(std::string_view text, std::string& out) {
   static constexpr char kHex[] = "0123456789abcdef";
   out += '"';
@@ -319,28 +348,8 @@ void append_json_string(std::string_view text, std::string& out) {
       ++k;
       continue;
     }
-    // A UTF-8 sequence: its length, the range of its second byte (which rules
-    // out overlong forms, surrogates and code points past U+10FFFF).
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (b >= 0xC2 && b <= 0xDF) {
-      length = 2;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      length = 3;
-      low = b == 0xE0 ? 0xA0 : 0x80;
-      high = b == 0xED ? 0x9F : 0xBF;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      length = 4;
-      low = b == 0xF0 ? 0x90 : 0x80;
-      high = b == 0xF4 ? 0x8F : 0xBF;
-    }
-    bool valid = length > 0 && k + length <= text.size();
-    for (std::size_t m = 1; valid && m < length; ++m) {
-      const auto c = static_cast<unsigned char>(text[k + m]);
-      valid = m == 1 ? (c >= low && c <= high) : (c >= 0x80 && c <= 0xBF);
-    }
-    if (valid) {
+    const std::size_t length = utf8_length(text, k);
+    if (length > 0) {
       out.append(text.substr(k, length));
       k += length;
     } else {
@@ -380,6 +389,9 @@ void write_result(const WriteOptions& options, std::string_view source, uint64_t
     case Format::jsonl:
       write_jsonl(options, source, line, result, out);
       break;
+    case Format::svg:
+    case Format::pdf:
+      break;  // drawn by their own writers
   }
 }
 
@@ -432,6 +444,9 @@ void write_refusal(const WriteOptions& options, std::string_view source, const R
       append_json_string(message, out);
       out += "}\n";
       break;
+    case Format::svg:
+    case Format::pdf:
+      break;  // pictures leave refused lines to the report on standard error
   }
 }
 

@@ -11,11 +11,15 @@
 //   csv    a header row, then one row per puzzle or refused line, quoted as
 //          RFC 4180 asks.
 //   jsonl  one JSON object per line.
+//   svg    one SVG document for the run, a drawn grid per puzzle
+//          (batch/svg_writer.h);
+//   pdf    a printable book, grids a page (batch/pdf_writer.h).
 //
 // The verdicts and the machine formats' error messages are never translated;
 // the text format's labels and sentences are.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -25,13 +29,17 @@
 
 namespace batch {
 
-enum class Format : uint8_t { text, line, csv, jsonl };
+enum class Format : uint8_t { text, line, csv, jsonl, svg, pdf };
+
+enum class Paper : uint8_t { a4, letter };
 
 struct WriteOptions {
   Format format = Format::text;
   bool count = false;    // solution counts were asked for
   bool explain = false;  // every placement
   bool hint = false;     // the first placement only
+  int per_page = 4;      // pdf: grids a page, 1, 2, 4 or 6
+  Paper paper = Paper::a4;
 };
 
 /// Appends what comes before the first record (the csv header row).
@@ -52,6 +60,10 @@ void append_json_string(std::string_view text, std::string& out);
 /// Appends `text` with backslash, control bytes and DEL written as \\, \t,
 /// \n, \r or \xNN, so that a file name cannot break a line or a field.
 void append_escaped(std::string_view text, std::string& out);
+
+/// The length of the valid UTF-8 sequence that starts at text[k], or 0 when
+/// the bytes there are not one (overlong forms and surrogates included).
+std::size_t utf8_length(std::string_view text, std::size_t k);
 
 /// Appends `v` in decimal.
 void append_number(uint64_t v, std::string& out);

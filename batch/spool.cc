@@ -1,0 +1,65 @@
+#include "batch/spool.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+namespace batch {
+
+Spool::~Spool() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+  }
+}
+
+bool Spool::open() {
+  const char* dir = std::getenv("TMPDIR");
+  std::string path = dir != nullptr && *dir != '\0' ? dir : "/tmp";
+  path += "/sudoku-batch.XXXXXX";
+  fd_ = ::mkostemp(path.data(), O_CLOEXEC);
+  if (fd_ < 0) {
+    error_ = errno;
+    return false;
+  }
+  ::unlink(path.c_str());
+  return true;
+}
+
+bool Spool::write(std::string_view bytes) {
+  while (error_ == 0 && !bytes.empty()) {
+    const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+    if (n > 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      error_ = n < 0 ? errno : EIO;
+    }
+  }
+  return error_ == 0;
+}
+
+bool Spool::rewind() {
+  if (error_ == 0 && ::lseek(fd_, 0, SEEK_SET) != 0) {
+    error_ = errno;
+  }
+  return error_ == 0;
+}
+
+long Spool::read(char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t n = ::read(fd_, buffer, size);
+    if (n >= 0) {
+      return static_cast<long>(n);
+    }
+    if (errno != EINTR) {
+      error_ = errno;
+      return -1;
+    }
+  }
+}
+
+}  // namespace batch
