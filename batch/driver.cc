@@ -619,10 +619,7 @@ int run(const Config& config) {
     write_svg_footer(text);
     out.write(text);
   } else if (pdf && !stopped()) {
-    std::string last;
-    if (book->finish(last, why)) {
-      out.write(last);
-    }
+    book->finish([&out](std::string_view bytes) { return out.write(bytes); }, why);
   }
   if (frames.error() != 0) {
     append_printf(why, tr("cannot use the temporary file: %s"), std::strerror(frames.error()));

@@ -19,6 +19,8 @@ bool Book::open(std::string& why) {
 
 void Book::add(const Leaf& /*leaf*/, std::string& /*out*/) {}
 
-bool Book::finish(std::string& /*out*/, std::string& /*why*/) { return false; }
+bool Book::finish(const std::function<bool(std::string_view)>& /*write*/, std::string& /*why*/) {
+  return false;
+}
 
 }  // namespace batch

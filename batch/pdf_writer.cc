@@ -62,22 +62,22 @@ void centred(cairo_t* cr, double x, double y, const std::string& text) {
   text_at(cr, x - e.x_bearing - e.width / 2, y, text);
 }
 
-// `text` as it fits in `width`: whole, or its end after an ellipsis (a
-// file's name says more than the folders before it).
-std::string fitted(cairo_t* cr, const std::string& text, double width) {
+// `text` as it fits in `width`: whole, or its first `keep` bytes and its end
+// with an ellipsis between (a file's name says more than its folders).
+std::string fitted(cairo_t* cr, const std::string& text, std::size_t keep, double width) {
   cairo_text_extents_t e;
   cairo_text_extents(cr, text.c_str(), &e);
   if (e.x_advance <= width) {
     return text;
   }
-  std::size_t from = 0;
+  std::size_t from = keep;
   std::string shown;
   do {
     ++from;
     while (from < text.size() && (static_cast<unsigned char>(text[from]) & 0xC0) == 0x80) {
       ++from;  // not inside a UTF-8 sequence
     }
-    shown = "\xE2\x80\xA6" + text.substr(from);
+    shown = text.substr(0, keep) + "\xE2\x80\xA6" + text.substr(from);
     cairo_text_extents(cr, shown.c_str(), &e);
   } while (e.x_advance > width && from < text.size());
   return shown;
@@ -125,7 +125,9 @@ void draw_legend(cairo_t* cr, const Picture& picture, double top) {
 void draw_frame(cairo_t* cr, const Picture& picture, const std::string& title) {
   font(cr, 15, true);
   set_colour(cr, "#000000");
-  text_at(cr, kFrameMargin, 26, fitted(cr, title, 9 * kCellSize));
+  const std::size_t number = title.find(". ");
+  text_at(cr, kFrameMargin, 26,
+          fitted(cr, title, number == std::string::npos ? 0 : number + 2, 9 * kCellSize));
   const std::string detail = caption_detail(picture);
   if (!detail.empty()) {
     font(cr, 12, false);
@@ -288,9 +290,15 @@ void Book::add(const Leaf& leaf, std::string& out) {
   s.sink = nullptr;
 }
 
-bool Book::finish(std::string& out, std::string& why) {
+bool Book::finish(const std::function<bool(std::string_view)>& write, std::string& why) {
   State& s = *state_;
+  std::string out;
   s.sink = &out;
+  auto flush = [&out, &write] {
+    const bool written = write(out);
+    out.clear();
+    return written;
+  };
   if (s.slot > 0) {
     s.end_page();
   }
@@ -307,6 +315,9 @@ bool Book::finish(std::string& out, std::string& why) {
         append_number(back.caption.number, title);
         title += '.';
         s.draw(back, title, heading.c_str());
+        if (!flush()) {
+          return false;
+        }
       }
       carry.erase(0, at);
       return true;
@@ -325,6 +336,7 @@ bool Book::finish(std::string& out, std::string& why) {
   cairo_surface_finish(s.surface);
   const cairo_status_t status = cairo_surface_status(s.surface);
   s.sink = nullptr;
+  flush();
   if (status != CAIRO_STATUS_SUCCESS && why.empty()) {
     why = cairo_status_to_string(status);
   }

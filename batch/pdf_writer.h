@@ -12,8 +12,10 @@
 // book cannot open and says so.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "batch/picture.h"
 #include "batch/solve.h"
@@ -54,8 +56,9 @@ class Book {
   /// Draws `leaf`; the bytes of the pages it completes are appended to `out`.
   void add(const Leaf& leaf, std::string& out);
   /// Ends the front pages, draws the answer pages and ends the document,
-  /// appending its last bytes to `out`. False, with `why`, on a failure.
-  bool finish(std::string& out, std::string& why);
+  /// handing its bytes to `write` page by page (it returns false to stop).
+  /// False, with `why`, on a failure of the book's own.
+  bool finish(const std::function<bool(std::string_view)>& write, std::string& why);
 
  private:
   struct State;
