@@ -461,6 +461,9 @@ TEST(BatchFaults, UsageErrorsEndWithStatusTwo) {
                                              {"--jobs=0"},
                                              {"--explain", "--hint"},
                                              {"--dialogue", "-c"},
+                                             {"--per-page=4"},
+                                             {"--format=pdf", "--per-page=3"},
+                                             {"--format=pdf", "--paper=a3"},
                                              {"--no-such-option"}}) {
     SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : ""));
     const Result r = batch(args);
@@ -470,8 +473,20 @@ TEST(BatchFaults, UsageErrorsEndWithStatusTwo) {
   }
   // The message says what was wrong with the value and what is accepted.
   EXPECT_EQ(batch({"--format=xml"}).err,
-            "sudoku-batch: --format: 'xml' is not text, line, csv or jsonl\n"
+            "sudoku-batch: --format: 'xml' is not text, line, csv, jsonl, svg or pdf\n"
             "Try 'sudoku-batch --help' for more information.\n");
+}
+
+// A PDF is not for a terminal: the run stops before reading anything.
+TEST(BatchFaults, PdfToATerminalIsRefused) {
+  Child child;
+  child.argv = {SUDOKU_BATCH_BINARY, "--format=pdf", kGood};
+  child.out = Output::pty;
+  const Result r = run_child(child);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err,
+            "sudoku-batch: a PDF is not written to a terminal; redirect the output to a file\n");
+  EXPECT_EQ(r.out.find("%PDF"), std::string::npos);
 }
 
 TEST(BatchFaults, FullDiskIsAnErrorNotACutOutput) {
@@ -507,23 +522,32 @@ TEST(BatchFaults, MemoryStaysFlat) {
   if (testing_support::kSanitized) {
     GTEST_SKIP() << "the sanitizer's own memory hides the program's";
   }
-  std::string input;
-  for (int n = 0; n < 5000; ++n) {
-    input += kGood + "\n";
+  // The PDF book too, whose answer pages come after all its puzzles: 1,000
+  // puzzles and ten times as many.
+  for (const auto& [args, puzzles] : std::vector<std::pair<std::vector<std::string>, int>>{
+           {{"--format=jsonl", "--explain"}, 5000},
+           {{"--format=pdf", "--count", "--explain", "--per-page=6"}, 1000}}) {
+    SCOPED_TRACE(args[0]);
+    std::string input;
+    for (int n = 0; n < puzzles; ++n) {
+      input += kGood + "\n";
+    }
+    Child child;
+    child.argv = {SUDOKU_BATCH_BINARY, "--jobs=2"};
+    child.argv.insert(child.argv.end(), args.begin(), args.end());
+    child.in = Input::pipe;
+    child.out = Output::dev_null;
+    child.input = input;
+    child.timeout_seconds = kTimeoutSeconds;
+    const Result small = run_child(child);
+    child.input_repeat = 10;
+    const Result large = run_child(child);
+    ASSERT_EQ(small.status, 0);
+    ASSERT_EQ(large.status, 0);
+    EXPECT_LE(large.max_rss_kb, small.max_rss_kb + small.max_rss_kb / 10 + 256)
+        << puzzles << " puzzles: " << small.max_rss_kb << " KiB, ten times as many: "
+        << large.max_rss_kb << " KiB";
   }
-  Child child;
-  child.argv = {SUDOKU_BATCH_BINARY, "--format=jsonl", "--explain", "--jobs=2"};
-  child.in = Input::pipe;
-  child.out = Output::dev_null;
-  child.input = input;
-  child.timeout_seconds = kTimeoutSeconds;
-  const Result small = run_child(child);
-  child.input_repeat = 10;
-  const Result large = run_child(child);
-  ASSERT_EQ(small.status, 0);
-  ASSERT_EQ(large.status, 0);
-  EXPECT_LE(large.max_rss_kb, small.max_rss_kb + small.max_rss_kb / 10 + 256)
-      << "5,000 puzzles: " << small.max_rss_kb << " KiB, 50,000: " << large.max_rss_kb << " KiB";
 }
 
 TEST(BatchMessages, FrenchWhenTheLocaleAsksForIt) {
