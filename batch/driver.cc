@@ -499,7 +499,8 @@ int run(const Config& config) {
     book = std::make_unique<Book>(config.write);
     book->open(why);
   } else if (svg && !frames.open()) {
-    append_printf(why, tr("cannot make a temporary file: %s"), std::strerror(frames.error()));
+    append_printf(why, tr("cannot make a temporary file in %s: %s"), frames.folder().c_str(),
+                  std::strerror(frames.error()));
   }
   if (!why.empty()) {
     err.write("sudoku-batch: " + why + "\n");

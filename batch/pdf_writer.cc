@@ -263,7 +263,8 @@ Book::~Book() = default;
 bool Book::open(std::string& why) {
   State& s = *state_;
   if (has_answers(s.options) && !s.answers.open()) {
-    append_printf(why, tr("cannot make a temporary file: %s"), std::strerror(s.answers.error()));
+    append_printf(why, tr("cannot make a temporary file in %s: %s"), s.answers.folder().c_str(),
+                  std::strerror(s.answers.error()));
     return false;
   }
   s.surface = cairo_pdf_surface_create_for_stream(append_bytes, &s.sink, s.width, s.height);

@@ -17,8 +17,8 @@ Spool::~Spool() {
 
 bool Spool::open() {
   const char* dir = std::getenv("TMPDIR");
-  std::string path = dir != nullptr && *dir != '\0' ? dir : "/tmp";
-  path += "/sudoku-batch.XXXXXX";
+  folder_ = dir != nullptr && *dir != '\0' ? dir : "/tmp";
+  std::string path = folder_ + "/sudoku-batch.XXXXXX";
   fd_ = ::mkostemp(path.data(), O_CLOEXEC);
   if (fd_ < 0) {
     error_ = errno;

@@ -27,11 +27,14 @@ class Spool {
   bool replay(std::size_t block, Take take);
   /// The errno of the first failure, 0 when none.
   int error() const { return error_; }
+  /// The folder the file is made in.
+  const std::string& folder() const { return folder_; }
 
  private:
   bool rewind();
   long read(char* buffer, std::size_t size);
 
+  std::string folder_;
   int fd_ = -1;
   int error_ = 0;
 };
