@@ -87,12 +87,9 @@ int run_program(int argc, char** argv) {
                        tr("print the version and exit"));
   app.option_defaults()->group(tr("Options"));
 
-  const std::map<std::string, batch::Format> formats{{"text", batch::Format::text},
-                                                     {"line", batch::Format::line},
-                                                     {"csv", batch::Format::csv},
-                                                     {"jsonl", batch::Format::jsonl},
-                                                     {"svg", batch::Format::svg},
-                                                     {"pdf", batch::Format::pdf}};
+  const std::map<std::string, batch::Format> formats{
+      {"text", batch::Format::text},   {"line", batch::Format::line}, {"csv", batch::Format::csv},
+      {"jsonl", batch::Format::jsonl}, {"svg", batch::Format::svg},   {"pdf", batch::Format::pdf}};
   std::string format_name = "text";
   app.add_option("-f,--format", format_name,
                  tr("text (default), line, csv, jsonl, svg (a picture) or pdf (a book)"))
@@ -120,10 +117,10 @@ int run_program(int argc, char** argv) {
   const std::map<std::string, batch::Paper> papers{{"a4", batch::Paper::a4},
                                                    {"letter", batch::Paper::letter}};
   std::string paper_name;
-  auto* paper = app.add_option("--paper", paper_name,
-                               tr("pdf: a4 or letter (default: the locale's paper)"))
-                    ->check(CLI::IsMember({"a4", "letter"}, CLI::ignore_case))
-                    ->option_text(tr("PAPER"));
+  auto* paper =
+      app.add_option("--paper", paper_name, tr("pdf: a4 or letter (default: the locale's paper)"))
+          ->check(CLI::IsMember({"a4", "letter"}, CLI::ignore_case))
+          ->option_text(tr("PAPER"));
   auto* dialogue = app.add_flag("-d,--dialogue", config.dialogue,
                                 tr("write the answers that sudoku expects, not results"));
   config.jobs = std::max(1U, std::thread::hardware_concurrency());
@@ -164,8 +161,8 @@ int run_program(int argc, char** argv) {
     return 2;
   }
   if (config.write.format == batch::Format::pdf && !batch::pdf_available()) {
-    std::cerr << "sudoku-batch: "
-              << tr("this sudoku-batch was built without PDF output (cairo)") << '\n';
+    std::cerr << "sudoku-batch: " << tr("this sudoku-batch was built without PDF output (cairo)")
+              << '\n';
     return 2;
   }
   config.write.paper = paper->count() > 0 ? papers.at(paper_name) : batch::locale_paper();

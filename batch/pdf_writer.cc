@@ -18,8 +18,8 @@ namespace {
 // texts (the answer pages name the number only).
 static_assert(std::is_trivially_copyable_v<Picture>);
 
-constexpr double kMargin = 40;       // points around the page's grids
-constexpr double kFoot = 40;         // points below them, for the page number
+constexpr double kMargin = 40;  // points around the page's grids
+constexpr double kFoot = 40;    // points below them, for the page number
 constexpr std::size_t kReadBlock = sizeof(Picture) * 256;
 
 struct Colour {
@@ -148,8 +148,7 @@ void draw_frame(cairo_t* cr, const Picture& picture, const std::string& title) {
   if (picture.mark >= 0) {
     set_colour(cr, "#c0500a");
     cairo_set_line_width(cr, 4);
-    cairo_rectangle(cr, picture.mark % 9 * kCellSize + 4, picture.mark / 9 * kCellSize + 4, 32,
-                    32);
+    cairo_rectangle(cr, picture.mark % 9 * kCellSize + 4, picture.mark / 9 * kCellSize + 4, 32, 32);
     cairo_stroke(cr);
   }
   for (int k = 0; k < 81; ++k) {
@@ -159,8 +158,7 @@ void draw_frame(cairo_t* cr, const Picture& picture, const std::string& title) {
     }
     const double x = k % 9 * kCellSize;
     const double y = k / 9 * kCellSize;
-    const char* ink =
-        cell.step > 0 ? iteration_colour(cell.iteration) : ink_colour(cell.ink);
+    const char* ink = cell.step > 0 ? iteration_colour(cell.iteration) : ink_colour(cell.ink);
     font(cr, 24, cell.ink == Ink::given, cell.ink == Ink::searched);
     set_colour(cr, ink);
     centred(cr, x + kCellSize / 2.0, y + 29, std::string(1, static_cast<char>('0' + cell.digit)));

@@ -31,10 +31,10 @@ TEST(Picture, Views) {
   struct Case {
     View view;
     bool count;
-    Ink corner;       // r1c1 and r9c9
-    uint16_t step;    // of r9c9
-    int mark;         // -1 none
-    int shaded;       // cells
+    Ink corner;     // r1c1 and r9c9
+    uint16_t step;  // of r9c9
+    int mark;       // -1 none
+    int shaded;     // cells
     const char* detail;
   };
   const Case cases[] = {
@@ -93,11 +93,11 @@ TEST(Svg, XmlText) {
   } cases[] = {
       {"plain", "plain"},
       {"<a & \"b\" 'c'>", "&lt;a &amp; &quot;b&quot; &apos;c&apos;&gt;"},
-      {"caf\xC3\xA9", "caf\xC3\xA9"},                              // UTF-8 kept
-      {"x\x01y", "x\xEF\xBF\xBDy"},                                // a control byte
-      {"\xFF\xC3", "\xEF\xBF\xBD\xEF\xBF\xBD"},                    // not UTF-8
-      {"\xEF\xBF\xBF", "\xEF\xBF\xBD"},                            // not an XML character
-      {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},    // a surrogate
+      {"caf\xC3\xA9", "caf\xC3\xA9"},                            // UTF-8 kept
+      {"x\x01y", "x\xEF\xBF\xBDy"},                              // a control byte
+      {"\xFF\xC3", "\xEF\xBF\xBD\xEF\xBF\xBD"},                  // not UTF-8
+      {"\xEF\xBF\xBF", "\xEF\xBF\xBD"},                          // not an XML character
+      {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // a surrogate
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.in);

@@ -545,8 +545,8 @@ TEST(BatchFaults, MemoryStaysFlat) {
     ASSERT_EQ(small.status, 0);
     ASSERT_EQ(large.status, 0);
     EXPECT_LE(large.max_rss_kb, small.max_rss_kb + small.max_rss_kb / 10 + 256)
-        << puzzles << " puzzles: " << small.max_rss_kb << " KiB, ten times as many: "
-        << large.max_rss_kb << " KiB";
+        << puzzles << " puzzles: " << small.max_rss_kb
+        << " KiB, ten times as many: " << large.max_rss_kb << " KiB";
   }
 }
 
