@@ -2,6 +2,8 @@
 // one-line form, with the dialogue's own engine. The options are parsed by
 // CLI11, which also writes the help; everything else is the driver's.
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -91,8 +93,7 @@ int run_program(int argc, char** argv) {
       {"text", batch::Format::text},   {"line", batch::Format::line}, {"csv", batch::Format::csv},
       {"jsonl", batch::Format::jsonl}, {"svg", batch::Format::svg},   {"pdf", batch::Format::pdf}};
   std::string format_name = "text";
-  app.add_option("-f,--format", format_name,
-                 tr("text (default), line, csv, jsonl, svg (a picture) or pdf (a book)"))
+  app.add_option("-f,--format", format_name, tr("text (default), line, csv, jsonl, svg or pdf"))
       ->check(CLI::Validator(
           [&formats](const std::string& name) {
             std::string why;
@@ -165,6 +166,8 @@ int run_program(int argc, char** argv) {
               << '\n';
     return 2;
   }
+  std::transform(paper_name.begin(), paper_name.end(), paper_name.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   config.write.paper = paper->count() > 0 ? papers.at(paper_name) : batch::locale_paper();
   return batch::run(config);
 }

@@ -129,7 +129,7 @@ def check_pdf(program, folder):
         ([], env, 2, "595.276 x 841.89 pts (A4)"),
         (["--count"], env, 4, "595.276 x 841.89 pts (A4)"),
         (["--explain", "--per-page=6"], env, 2, "595.276 x 841.89 pts (A4)"),
-        (["--per-page=1", "--paper=letter"], env, 6, "612 x 792 pts (letter)"),
+        (["--per-page=1", "--paper=Letter"], env, 6, "612 x 792 pts (letter)"),
     ]
     locales = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout.split()
     if "en_US.utf8" in locales:
