@@ -2,6 +2,7 @@
 #include <langinfo.h>
 
 #include <clocale>
+#include <cstdint>
 
 #include "batch/pdf_writer.h"
 
@@ -16,9 +17,11 @@ void make_leaf(const WriteOptions& options, const Caption& caption, const Result
 }
 
 Paper locale_paper() {
-  // glibc gives the paper's size in millimetres (_NL_PAPER_WIDTH); the
-  // locale was set from the environment at start.
-  const auto width = reinterpret_cast<std::intptr_t>(nl_langinfo(_NL_PAPER_WIDTH));
+  // glibc gives the paper's width in millimetres (_NL_PAPER_WIDTH) as a
+  // 32-bit word in the place of the text pointer, the rest of whose bytes
+  // mean nothing; the locale was set from the environment at start.
+  const auto width =
+      static_cast<uint32_t>(reinterpret_cast<std::uintptr_t>(nl_langinfo(_NL_PAPER_WIDTH)));
   return width == 216 ? Paper::letter : Paper::a4;
 }
 
