@@ -139,7 +139,9 @@ void draw_frame(cairo_t* cr, const Picture& picture, const std::string& title) {
   for (int k = 0; k < 81; ++k) {
     if (picture.cells[k].shaded) {
       set_colour(cr, "#fbe3a0");
-      cairo_rectangle(cr, k % 9 * kCellSize, k / 9 * kCellSize, kCellSize, kCellSize);
+      const int column = k % 9;
+      const int row = k / 9;
+      cairo_rectangle(cr, column * kCellSize, row * kCellSize, kCellSize, kCellSize);
       cairo_fill(cr);
     }
   }
@@ -148,7 +150,9 @@ void draw_frame(cairo_t* cr, const Picture& picture, const std::string& title) {
   if (picture.mark >= 0) {
     set_colour(cr, "#c0500a");
     cairo_set_line_width(cr, 4);
-    cairo_rectangle(cr, picture.mark % 9 * kCellSize + 4, picture.mark / 9 * kCellSize + 4, 32, 32);
+    const int column = picture.mark % 9;
+    const int row = picture.mark / 9;
+    cairo_rectangle(cr, column * kCellSize + 4, row * kCellSize + 4, 32, 32);
     cairo_stroke(cr);
   }
   for (int k = 0; k < 81; ++k) {
@@ -156,8 +160,10 @@ void draw_frame(cairo_t* cr, const Picture& picture, const std::string& title) {
     if (cell.ink == Ink::none) {
       continue;
     }
-    const double x = k % 9 * kCellSize;
-    const double y = k / 9 * kCellSize;
+    const int column = k % 9;
+    const int row = k / 9;
+    const double x = column * kCellSize;
+    const double y = row * kCellSize;
     const char* ink = cell.step > 0 ? iteration_colour(cell.iteration) : ink_colour(cell.ink);
     font(cr, 24, cell.ink == Ink::given, cell.ink == Ink::searched);
     set_colour(cr, ink);
@@ -233,8 +239,10 @@ struct Book::State {
     const double slot_height = (height - kMargin - kFoot) / rows;
     const double frame = frame_height(picture.view);
     const double scale = std::min(slot_width / kFrameWidth, slot_height / frame);
-    const double x = kMargin + slot % columns * slot_width + (slot_width - kFrameWidth * scale) / 2;
-    const double y = kMargin + slot / columns * slot_height + (slot_height - frame * scale) / 2;
+    const int column = slot % columns;
+    const int row = slot / columns;
+    const double x = kMargin + column * slot_width + (slot_width - kFrameWidth * scale) / 2;
+    const double y = kMargin + row * slot_height + (slot_height - frame * scale) / 2;
     cairo_save(cr);
     cairo_translate(cr, x, y);
     cairo_scale(cr, scale, scale);

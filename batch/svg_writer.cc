@@ -13,11 +13,11 @@ constexpr std::string_view kThinLines =
     "M0 40H360M0 80H360M0 160H360M0 200H360M0 280H360M0 320H360";
 constexpr std::string_view kThickLines = "M0 0H360V360H0ZM120 0V360M240 0V360M0 120H360M0 240H360";
 
-void attribute(std::string_view name, uint64_t v, std::string& out) {
+void attribute(std::string_view name, int v, std::string& out) {
   out += ' ';
   out += name;
   out += "=\"";
-  append_number(v, out);
+  append_number(static_cast<uint64_t>(v), out);
   out += '"';
 }
 
@@ -38,8 +38,8 @@ void digit_text(const PictureCell& cell, int k, std::string& out) {
   if (cell.ink == Ink::placed && cell.iteration > 0) {
     attribute("data-iteration", cell.iteration, out);
   }
-  attribute("x", static_cast<uint64_t>(x + kCellSize / 2), out);
-  attribute("y", static_cast<uint64_t>(y + 29), out);
+  attribute("x", x + kCellSize / 2, out);
+  attribute("y", y + 29, out);
   if (cell.ink == Ink::placed && cell.step > 0) {
     out += " style=\"fill:";  // over the class's colour
     out += iteration_colour(cell.iteration);
@@ -50,8 +50,8 @@ void digit_text(const PictureCell& cell, int k, std::string& out) {
   out += "</text>";
   if (cell.step > 0) {
     out += "<text class=\"step\"";
-    attribute("x", static_cast<uint64_t>(x + 3), out);
-    attribute("y", static_cast<uint64_t>(y + 11), out);
+    attribute("x", x + 3, out);
+    attribute("y", y + 11, out);
     out += " fill=\"";
     out += iteration_colour(cell.iteration);
     out += "\">";
@@ -71,13 +71,13 @@ void write_legend(const Picture& picture, int top, std::string& out) {
     const char* colour =
         entry.iteration > 0 ? iteration_colour(entry.iteration) : ink_colour(entry.ink);
     out += "<rect";
-    attribute("x", static_cast<uint64_t>(x), out);
-    attribute("y", static_cast<uint64_t>(top + 8), out);
+    attribute("x", x, out);
+    attribute("y", top + 8, out);
     out += " width=\"10\" height=\"10\" fill=\"";
     out += colour;
     out += "\"/><text class=\"key\"";
-    attribute("x", static_cast<uint64_t>(x + 14), out);
-    attribute("y", static_cast<uint64_t>(top + 17), out);
+    attribute("x", x + 14, out);
+    attribute("y", top + 17, out);
     out += '>';
     append_xml_text(entry.label, out);
     out += "</text>\n";
@@ -163,7 +163,8 @@ void write_svg_puzzle(const WriteOptions& options, const Caption& caption, const
   out += ")\">\n<text class=\"title\" x=\"20\" y=\"26\"";
   // A title wider than the grid, by the same estimate, is squeezed to it.
   const std::string title = caption_title(picture, false);
-  if (title.size() * 9 > 9 * kCellSize) {
+  constexpr std::size_t kTitleFits = 9 * kCellSize / 9;  // characters of about 9 units
+  if (title.size() > kTitleFits) {
     out += " textLength=\"360\" lengthAdjust=\"spacingAndGlyphs\"";
   }
   out += '>';
@@ -176,8 +177,8 @@ void write_svg_puzzle(const WriteOptions& options, const Caption& caption, const
     out += " data-cell=\"";
     out += cell_name(k);
     out += '"';
-    attribute("x", static_cast<uint64_t>(k % 9 * kCellSize), out);
-    attribute("y", static_cast<uint64_t>(k / 9 * kCellSize), out);
+    attribute("x", k % 9 * kCellSize, out);
+    attribute("y", k / 9 * kCellSize, out);
     out += " width=\"40\" height=\"40\"/>\n";
   }
   out += "<path class=\"thin\" d=\"";
@@ -189,8 +190,8 @@ void write_svg_puzzle(const WriteOptions& options, const Caption& caption, const
     out += "<rect class=\"mark\" data-cell=\"";
     out += cell_name(picture.mark);
     out += '"';
-    attribute("x", static_cast<uint64_t>(picture.mark % 9 * kCellSize + 4), out);
-    attribute("y", static_cast<uint64_t>(picture.mark / 9 * kCellSize + 4), out);
+    attribute("x", picture.mark % 9 * kCellSize + 4, out);
+    attribute("y", picture.mark / 9 * kCellSize + 4, out);
     out += " width=\"32\" height=\"32\" rx=\"4\"/>\n";
   }
   for (int k = 0; k < 81; ++k) {
