@@ -1,16 +1,22 @@
 // Time per puzzle of the solution counter, including the proof that there is
-// no second solution: the first 5,000 17-clue puzzles, and the hard top95 set.
+// no second solution: the first 5,000 17-clue puzzles, the hard top95 set and
+// tdoku's unique-solution puzzles. Each set runs through `compter_solutions`
+// (the label names the version it chose here), through each version this
+// processor can run, and through the reference counter.
 #include <benchmark/benchmark.h>
 
 #include <string>
 #include <vector>
 
+#include "solver/compteur.h"
 #include "solver/rapide.h"
 #include "solver/solver_testing.h"
 
 namespace {
 
-void count_file(benchmark::State& state, const char* file, size_t limit) {
+using Counter = int32_t (*)(const Grid&, Grid&);
+
+void count_file(benchmark::State& state, const char* file, size_t limit, Counter count) {
   auto lines = solver_testing::read_lines(solver_testing::data_dir() / file);
   if (lines.empty()) {
     state.SkipWithError("puzzle collections not found");
@@ -28,7 +34,7 @@ void count_file(benchmark::State& state, const char* file, size_t limit) {
   for (auto _ : state) {
     for (const Grid& g : puzzles) {
       Grid solution;
-      total += compter_solutions(g, solution);
+      total += count(g, solution);
       benchmark::DoNotOptimize(solution);
     }
   }
@@ -40,10 +46,51 @@ void count_file(benchmark::State& state, const char* file, size_t limit) {
       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void BM_CountSudoku17First5000(benchmark::State& state) { count_file(state, "sudoku17.txt", 5000); }
-BENCHMARK(BM_CountSudoku17First5000)->Unit(benchmark::kMillisecond);
+struct Set {
+  const char* name;
+  const char* file;
+  size_t limit;
+};
+constexpr Set kSets[] = {{"Sudoku17First5000", "sudoku17.txt", 5000},
+                         {"Top95", "top95.txt", 95},
+                         {"TdokuUnique18", "tdoku_unique18.txt", 18}};
 
-void BM_CountTop95(benchmark::State& state) { count_file(state, "top95.txt", 95); }
-BENCHMARK(BM_CountTop95)->Unit(benchmark::kMillisecond);
+int32_t par_portable(const Grid& g, Grid& s) {
+  return compter_solutions_par(Chemin::portable, g, s);
+}
+int32_t par_avx2(const Grid& g, Grid& s) { return compter_solutions_par(Chemin::avx2, g, s); }
+int32_t par_avx512(const Grid& g, Grid& s) { return compter_solutions_par(Chemin::avx512, g, s); }
+
+// BM_Count<set> (compter_solutions), BM_Count<set>_<version>, BM_Count<set>_Reference.
+const bool kRegistered = [] {
+  const struct {
+    const char* suffix;
+    Counter count;
+    bool possible;
+  } counters[] = {
+      {"", compter_solutions, true},
+      {"_portable", par_portable, chemin_possible(Chemin::portable)},
+      {"_avx2", par_avx2, chemin_possible(Chemin::avx2)},
+      {"_avx512", par_avx512, chemin_possible(Chemin::avx512)},
+      {"_Reference", compter_solutions_reference, true},
+  };
+  for (const Set& set : kSets) {
+    for (const auto& c : counters) {
+      if (!c.possible) {
+        continue;
+      }
+      const std::string name = std::string("BM_Count") + set.name + c.suffix;
+      const Counter count = c.count;
+      auto* b = benchmark::RegisterBenchmark(name.c_str(), [set, count](benchmark::State& state) {
+        if (count == compter_solutions) {
+          state.SetLabel(std::string("version ") + nom_chemin(chemin_choisi()));
+        }
+        count_file(state, set.file, set.limit, count);
+      });
+      b->Unit(benchmark::kMicrosecond);
+    }
+  }
+  return true;
+}();
 
 }  // namespace

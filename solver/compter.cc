@@ -1,5 +1,6 @@
-// Solution counter: exhaustive search on candidate masks, stopping at the
-// second solution; and the search for a repeated given.
+// The reference solution counter: exhaustive search on candidate masks,
+// stopping at the second solution, kept beside the fast one (compteur_*.cc)
+// as what that one is checked against; and the search for a repeated given.
 //
 // A search state holds, for each empty cell, the mask of the digits it may
 // still take (bit d - 1 for digit d; 0 once a digit is placed there), the
@@ -198,7 +199,7 @@ void chercher(Etat& e, int32_t& n, Grid& solution) {
 
 }  // namespace
 
-int32_t compter_solutions(const Grid& grille, Grid& solution) {
+int32_t compter_solutions_reference(const Grid& grille, Grid& solution) {
   Etat e;
   e.cand.fill(kChiffres);
   e.valeur.fill(0);

@@ -1,16 +1,19 @@
-// The solution counter against the known counts of every collection, and the
-// search for repeated givens.
+// The solution counter, in every version this processor can run, against the
+// reference counter and the known counts of every collection; and the search
+// for repeated givens.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <bit>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "solver/compteur.h"
 #include "solver/rapide.h"
 #include "solver/solver_testing.h"
 
@@ -28,6 +31,24 @@ Grid grille_pleine() {
     }
   }
   return g;
+}
+
+// Every counter with the contract of `compter_solutions`: the one it runs,
+// each version this processor can run, and the reference.
+struct Compteur {
+  std::string nom;
+  std::function<int32_t(const Grid&, Grid&)> compter;
+};
+std::vector<Compteur> compteurs() {
+  std::vector<Compteur> tous{{"compter_solutions", compter_solutions},
+                             {"reference", compter_solutions_reference}};
+  for (const Chemin c : {Chemin::portable, Chemin::avx2, Chemin::avx512}) {
+    if (chemin_possible(c)) {
+      tous.push_back(
+          {nom_chemin(c), [c](const Grid& g, Grid& s) { return compter_solutions_par(c, g, s); }});
+    }
+  }
+  return tous;
 }
 
 // Reference counter, written apart from the library: plain backtracking on
@@ -91,6 +112,7 @@ TEST(Compter, EveryCollectionHasItsKnownCount) {
       {"tdoku_unique18.txt", 1},     {"own_invalid7.txt", 0},
       {"tdoku_nosolution10.txt", 0}, {"tdoku_multisolution15.txt", 2},
   };
+  const std::vector<Compteur> tous = compteurs();
   for (const auto& [nom, compte] : attendu) {
     const auto puzzles = solver_testing::read_lines(dir / nom);
     ASSERT_FALSE(puzzles.empty()) << dir / nom;
@@ -100,12 +122,14 @@ TEST(Compter, EveryCollectionHasItsKnownCount) {
     if (avec_solutions) {
       ASSERT_EQ(solutions.size(), puzzles.size()) << nom;
     }
-    for (size_t n = 0; n < puzzles.size(); ++n) {
-      SCOPED_TRACE(testing::Message() << nom << " line " << n + 1);
-      Grid solution;
-      ASSERT_EQ(compter_solutions(grid_from_text(puzzles[n]), solution), compte);
-      if (avec_solutions) {
-        ASSERT_EQ(solution, grid_from_text(solutions[n]));
+    for (const Compteur& c : tous) {
+      for (size_t n = 0; n < puzzles.size(); ++n) {
+        SCOPED_TRACE(testing::Message() << c.nom << ", " << nom << " line " << n + 1);
+        Grid solution;
+        ASSERT_EQ(c.compter(grid_from_text(puzzles[n]), solution), compte);
+        if (avec_solutions) {
+          ASSERT_EQ(solution, grid_from_text(solutions[n]));
+        }
       }
     }
   }
@@ -122,6 +146,7 @@ TEST(Compter, AgreesWithBacktrackingOnPartialGrids) {
     ASSERT_FALSE(lignes.empty()) << solver_testing::data_dir() / nom;
     solutions.insert(solutions.end(), lignes.begin(), lignes.end());
   }
+  const std::vector<Compteur> tous = compteurs();
   std::mt19937 hasard(11);
   std::array<int, 3> vus{};
   for (int essai = 0; essai < 1000; ++essai) {
@@ -137,14 +162,16 @@ TEST(Compter, AgreesWithBacktrackingOnPartialGrids) {
       const int c = std::uniform_int_distribution<int>(0, 80)(hasard);
       g.cells[c] = std::uniform_int_distribution<int>(1, 9)(hasard);
     }
-    SCOPED_TRACE(testing::Message() << "grid " << essai);
     Grid attendue;
     Grid copie = g;
     const int32_t compte = compte_reference(copie, attendue);
-    Grid solution;
-    ASSERT_EQ(compter_solutions(g, solution), compte);
-    if (compte == 1) {
-      ASSERT_EQ(solution, attendue);
+    for (const Compteur& c : tous) {
+      SCOPED_TRACE(testing::Message() << c.nom << ", grid " << essai);
+      Grid solution;
+      ASSERT_EQ(c.compter(g, solution), compte);
+      if (compte == 1) {
+        ASSERT_EQ(solution, attendue);
+      }
     }
     ++vus[compte];
   }
@@ -177,12 +204,14 @@ TEST(Compter, SmallCases) {
       {"cell holding 10", hors, 0},
       {"cell holding -3", negatif, 0},
   };
-  for (const Cas& c : cas) {
-    SCOPED_TRACE(c.nom);
-    Grid solution;
-    ASSERT_EQ(compter_solutions(c.grille, solution), c.compte);
-    if (c.compte == 1) {
-      EXPECT_EQ(solution, pleine);
+  for (const Compteur& k : compteurs()) {
+    for (const Cas& c : cas) {
+      SCOPED_TRACE(testing::Message() << k.nom << ", " << c.nom);
+      Grid solution;
+      ASSERT_EQ(k.compter(c.grille, solution), c.compte);
+      if (c.compte == 1) {
+        EXPECT_EQ(solution, pleine);
+      }
     }
   }
 }
@@ -220,8 +249,10 @@ TEST(Compter, RepeatedGivensAreNamed) {
       EXPECT_EQ(d.unite, c.attendu.unite);
       EXPECT_EQ(d.numero, c.attendu.numero);
       EXPECT_EQ(d.chiffre, c.attendu.chiffre);
-      Grid solution;
-      EXPECT_EQ(compter_solutions(g, solution), 0);
+      for (const Compteur& k : compteurs()) {
+        Grid solution;
+        EXPECT_EQ(k.compter(g, solution), 0) << k.nom;
+      }
     }
   }
 }

@@ -52,7 +52,14 @@ void resoudre_journal(Grid& grille, Resolution& etat, Journal& journal);
 // returns 1, `solution` holds that solution; otherwise `solution` is
 // unspecified. Givens that repeat a digit in a unit give 0, and so does a
 // cell holding a value other than 0..9, since no solution can keep it.
+// Runs the widest version of the counter this processor can run
+// (solver/compteur.h).
 int32_t compter_solutions(const Grid& grille, Grid& solution);
+
+// The same contract by a plainer search (per-cell masks, a queue of naked
+// singles, unit sweeps): the reference `compter_solutions` is checked against
+// in tests and fuzzing. Several times slower.
+int32_t compter_solutions_reference(const Grid& grille, Grid& solution);
 
 // A digit given twice in one unit: the kind of unit (box, column or line),
 // its number 1..9 (a box counts in reading order, a column is i, a line j)

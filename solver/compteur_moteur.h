@@ -1,0 +1,344 @@
+// The solution counter's engine, included once by each file that compiles it
+// for an instruction set (compteur_portable.cc, compteur_avx2.cc,
+// compteur_avx512.cc). Everything here is in an unnamed namespace on purpose:
+// each inclusion gets its own copy with internal linkage, so the linker can
+// never keep an AVX2 copy of a function for the portable path. For the same
+// reason the engine calls no inline function of the standard library (whose
+// copies the linker would merge): C arrays, compiler builtins and memcpy only.
+//
+// Representation. For each digit d (0..8) and band b (lines 3b..3b+2), one
+// 27-bit word holds the cells of the band where d may still go: bit
+// 9 * (line - 3b) + column. A placed cell keeps its digit's bit and loses
+// every other digit's; `ouvertes` holds, per band, the cells not yet placed.
+// The three bands of a digit sit in one four-lane row (the fourth lane is
+// always 0), so passes over all digits work lane-wise.
+//
+// Propagation, until nothing changes:
+//   1. each word that changed goes through the band rule: in a band, digit d
+//      occupies one mini-line (three cells of a line inside a box) per line
+//      and per box, i.e. a permutation of three mini-lines out of nine. The
+//      mini-lines that belong to no permutation the word still allows are
+//      removed (a table of 512 entries); no permutation left is a
+//      contradiction. This covers box-line interactions both ways, and a
+//      line or box with one cell left, which is then placed;
+//   2. naked singles: per band, the cells that one digit only may take
+//      (the digits accumulated once and twice); a cell with none is a
+//      contradiction;
+//   3. hidden singles in columns: per digit, the columns where one cell
+//      only is left in the whole grid; a column with none is a contradiction.
+// Placing d in a cell removes the cell from the other digits' words, and the
+// cell's line and box from d's word in its band, its column from the other
+// bands. Each placement checks that d is still possible there, so two
+// placements that clash are a contradiction too.
+//
+// Search: on the cell with the fewest candidates (a cell with two, found by
+// accumulating the digits three deep, when there is one), each candidate on
+// a copy of the state (164 bytes, on the stack), the last on the state
+// itself; the search stops at the second solution.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "solver/solver.h"
+
+namespace {
+namespace moteur {
+
+constexpr uint32_t kBande = (1U << 27) - 1;
+constexpr uint32_t kLigne = 0x1FF;
+
+// The six permutations of three mini-lines over a band's 3 x 3 mini-lines
+// (bit 3 * line + box) and, for each set of mini-lines, the cells of those
+// that belong to a permutation within the set (mini-line k is cells 3k..3k+2).
+struct Tables {
+  uint32_t permis[512];
+  uint32_t voisins[27];  // same line or box within the band, the cell excepted
+  uint32_t colonne[9];   // the column's cells within a band
+};
+
+constexpr Tables construire() {
+  Tables t{};
+  constexpr int kPermutations[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2},
+                                       {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+  for (uint32_t ensemble = 0; ensemble < 512; ++ensemble) {
+    uint32_t gardees = 0;
+    for (const auto& p : kPermutations) {
+      const uint32_t m = 1U << p[0] | 1U << (3 + p[1]) | 1U << (6 + p[2]);
+      if ((m & ensemble) == m) {
+        gardees |= m;
+      }
+    }
+    uint32_t cases = 0;
+    for (int k = 0; k < 9; ++k) {
+      if ((gardees >> k & 1U) != 0) {
+        cases |= 7U << (3 * k);
+      }
+    }
+    t.permis[ensemble] = cases;
+  }
+  for (int p = 0; p < 27; ++p) {
+    uint32_t v = 0;
+    for (int q = 0; q < 27; ++q) {
+      if (q != p && (q / 9 == p / 9 || q % 9 / 3 == p % 9 / 3)) {
+        v |= 1U << q;
+      }
+    }
+    t.voisins[p] = v;
+  }
+  for (int x = 0; x < 9; ++x) {
+    t.colonne[x] = 1U << x | 1U << (9 + x) | 1U << (18 + x);
+  }
+  return t;
+}
+
+constexpr Tables kTables = construire();
+
+// The mini-lines of a band word that hold a cell: bit 3 * line + box.
+inline uint32_t mini_lignes(uint32_t w) {
+  const uint32_t x = (w | w >> 1 | w >> 2) & 01111111111U;
+#if defined(__BMI2__)
+  return __builtin_ia32_pext_si(x, 01111111111U);
+#else
+  // Bits 3k moved to bit k: fold pairs, then quadruples, then the rest.
+  uint32_t y = (x | x >> 2) & 0303030303U;  // k = 2j and 2j + 1 at bits 6j, 6j + 1
+  y = (y | y >> 4) & 0x0F00F00FU;
+  return (y & 0xF) | (y >> 8 & 0xF0) | (y >> 16 & 0x100);
+#endif
+}
+
+// The fields of the three lines of a band word that hold exactly one cell.
+inline uint32_t seules(uint32_t w) {
+  uint32_t s = 0;
+  for (int l = 0; l < 27; l += 9) {
+    const uint32_t f = w >> l & kLigne;
+    s |= ((f & (f - 1)) == 0 ? f : 0) << l;
+  }
+  return s;
+}
+
+struct Etat {
+  uint32_t cand[9][4];   // [digit][band], lane 3 unused (0)
+  uint32_t ouvertes[4];  // cells not yet placed, per band; lane 3 is 0
+  uint32_t sales;        // words changed since the band rule last saw them: bit 3 * d + b
+};
+
+// Places digit d in cell p of band b. False when d may not go there.
+inline bool placer(Etat& e, int d, int b, int p) {
+  const uint32_t bit = 1U << p;
+  if ((e.cand[d][b] & bit) == 0) {
+    return false;
+  }
+  if ((e.ouvertes[b] & bit) == 0) {
+    return true;  // already placed, and with d since d is still possible
+  }
+  e.ouvertes[b] &= ~bit;
+  uint32_t sales = 0;
+  for (int f = 0; f < 9; ++f) {
+    const uint32_t avant = e.cand[f][b];
+    const uint32_t apres = avant & ~bit;
+    e.cand[f][b] = apres;
+    sales |= static_cast<uint32_t>(avant != apres) << (3 * f + b);
+  }
+  e.cand[d][b] = (e.cand[d][b] | bit) & ~kTables.voisins[p];
+  const uint32_t colonne = kTables.colonne[p % 9];
+  for (int o = 0; o < 3; ++o) {
+    if (o != b) {
+      const uint32_t avant = e.cand[d][o];
+      const uint32_t apres = avant & ~colonne;
+      e.cand[d][o] = apres;
+      sales |= static_cast<uint32_t>(avant != apres) << (3 * d + o);
+    }
+  }
+  e.sales |= sales | 1U << (3 * d + b);
+  return true;
+}
+
+// The digits still possible in cell p of band b, as bits 0..8.
+inline uint32_t chiffres(const Etat& e, int b, int p) {
+  uint32_t m = 0;
+  for (int d = 0; d < 9; ++d) {
+    m |= (e.cand[d][b] >> p & 1U) << d;
+  }
+  return m;
+}
+
+// The band rule on every changed word.
+inline bool regle_bande(Etat& e) {
+  while (e.sales != 0) {
+    const int k = __builtin_ctz(e.sales);
+    e.sales &= e.sales - 1;
+    const int d = k / 3;
+    const int b = k % 3;
+    const uint32_t w = e.cand[d][b] & kTables.permis[mini_lignes(e.cand[d][b])];
+    if (w == 0) {
+      return false;
+    }
+    e.cand[d][b] = w;
+    for (uint32_t s = seules(w) & e.ouvertes[b]; s != 0; s &= s - 1) {
+      if (!placer(e, d, b, __builtin_ctz(s))) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+inline bool propager(Etat& e) {
+  for (;;) {
+    if (!regle_bande(e)) {
+      return false;
+    }
+    // Naked singles.
+    uint32_t une[4] = {0, 0, 0, 0};
+    uint32_t deux[4] = {0, 0, 0, 0};
+    for (int d = 0; d < 9; ++d) {
+      for (int b = 0; b < 4; ++b) {
+        deux[b] |= une[b] & e.cand[d][b];
+        une[b] |= e.cand[d][b];
+      }
+    }
+    for (int b = 0; b < 3; ++b) {
+      if ((e.ouvertes[b] & ~une[b]) != 0) {
+        return false;
+      }
+      for (uint32_t s = e.ouvertes[b] & ~deux[b]; s != 0; s &= s - 1) {
+        const int p = __builtin_ctz(s);
+        const uint32_t m = chiffres(e, b, p);
+        if (m == 0 || !placer(e, __builtin_ctz(m), b, p)) {
+          return false;
+        }
+      }
+    }
+    if (e.sales != 0) {
+      continue;
+    }
+    // Hidden singles in columns.
+    for (int d = 0; d < 9; ++d) {
+      uint32_t u = 0;
+      uint32_t v = 0;
+      for (int b = 0; b < 3; ++b) {
+        const uint32_t w = e.cand[d][b];
+        for (int l = 0; l < 27; l += 9) {
+          const uint32_t f = w >> l & kLigne;
+          v |= u & f;
+          u |= f;
+        }
+      }
+      if (u != kLigne) {
+        return false;
+      }
+      const uint32_t seul = (u & ~v) * 01001001U;  // the column's cells in each line of a band
+      for (int b = 0; b < 3; ++b) {
+        for (uint32_t s = e.cand[d][b] & seul & e.ouvertes[b]; s != 0; s &= s - 1) {
+          if (!placer(e, d, b, __builtin_ctz(s))) {
+            return false;
+          }
+        }
+      }
+    }
+    if (e.sales == 0) {
+      return true;
+    }
+  }
+}
+
+// Counts the solutions below `e`, adding to n up to two.
+inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
+  if (!propager(e)) {
+    return;
+  }
+  if ((e.ouvertes[0] | e.ouvertes[1] | e.ouvertes[2]) == 0) {
+    if (++n == 1) {
+      for (int c = 0; c < 81; ++c) {
+        const int b = c / 27;
+        const int p = c % 27;
+        solution[c] = __builtin_ctz(chiffres(e, b, p)) + 1;
+      }
+    }
+    return;
+  }
+  // A cell with two candidates, or else one with the fewest.
+  uint32_t une[4] = {0, 0, 0, 0};
+  uint32_t deux[4] = {0, 0, 0, 0};
+  uint32_t trois[4] = {0, 0, 0, 0};
+  for (int d = 0; d < 9; ++d) {
+    for (int b = 0; b < 4; ++b) {
+      trois[b] |= deux[b] & e.cand[d][b];
+      deux[b] |= une[b] & e.cand[d][b];
+      une[b] |= e.cand[d][b];
+    }
+  }
+  int bande = -1;
+  int cellule = -1;
+  for (int b = 0; b < 3 && bande < 0; ++b) {
+    const uint32_t paires = e.ouvertes[b] & ~trois[b];
+    if (paires != 0) {
+      bande = b;
+      cellule = __builtin_ctz(paires);
+    }
+  }
+  if (bande < 0) {
+    int moins = 10;
+    for (int b = 0; b < 3; ++b) {
+      for (uint32_t s = e.ouvertes[b]; s != 0; s &= s - 1) {
+        const int p = __builtin_ctz(s);
+        const int k = __builtin_popcount(chiffres(e, b, p));
+        if (k < moins) {
+          moins = k;
+          bande = b;
+          cellule = p;
+        }
+      }
+    }
+  }
+  for (uint32_t reste = chiffres(e, bande, cellule); reste != 0 && n < 2;) {
+    const int d = __builtin_ctz(reste);
+    reste &= reste - 1;
+    if (reste == 0) {
+      if (placer(e, d, bande, cellule)) {
+        chercher(e, n, solution);
+      }
+    } else {
+      Etat copie = e;
+      if (placer(copie, d, bande, cellule)) {
+        chercher(copie, n, solution);
+      }
+    }
+  }
+}
+
+// The contract of `compter_solutions`.
+inline int32_t compter(const Grid& grille, Grid& solution) {
+  int32_t cases[81];
+  static_assert(sizeof(grille.cells) == sizeof(cases));
+  std::memcpy(cases, &grille.cells, sizeof(cases));
+  Etat e;
+  for (auto& rangee : e.cand) {
+    rangee[0] = rangee[1] = rangee[2] = kBande;
+    rangee[3] = 0;
+  }
+  e.ouvertes[0] = e.ouvertes[1] = e.ouvertes[2] = kBande;
+  e.ouvertes[3] = 0;
+  e.sales = 0;
+  for (int c = 0; c < 81; ++c) {
+    const int32_t v = cases[c];
+    if (v < 0 || v > 9) {
+      return 0;  // a cell that holds no digit is in no solution
+    }
+    if (v != 0 && !placer(e, v - 1, c / 27, c % 27)) {
+      return 0;
+    }
+  }
+  e.sales = kBande;  // every word goes through the band rule once
+  int32_t n = 0;
+  int32_t trouvee[81];
+  chercher(e, n, trouvee);
+  if (n == 1) {
+    std::memcpy(&solution.cells, trouvee, sizeof(trouvee));
+  }
+  return n;
+}
+
+}  // namespace moteur
+}  // namespace
