@@ -53,6 +53,7 @@ constexpr uint32_t kLigne = 0x1FF;
 // that belong to a permutation within the set (mini-line k is cells 3k..3k+2).
 struct Tables {
   uint32_t permis[512];
+  uint16_t permis9[512];  // the same as mini-lines: bit k for mini-line k
   uint32_t voisins[27];  // same line or box within the band, the cell excepted
   uint32_t colonne[9];   // the column's cells within a band
 };
@@ -76,6 +77,7 @@ constexpr Tables construire() {
       }
     }
     t.permis[ensemble] = cases;
+    t.permis9[ensemble] = static_cast<uint16_t>(gardees);
   }
   for (int p = 0; p < 27; ++p) {
     uint32_t v = 0;
@@ -120,37 +122,59 @@ inline uint32_t seules(uint32_t w) {
 struct Etat {
   uint32_t cand[9][4];   // [digit][band], lane 3 unused (0)
   uint32_t ouvertes[4];  // cells not yet placed, per band; lane 3 is 0
-  uint32_t sales;        // words changed since the band rule last saw them: bit 3 * d + b
+  // Words changed (bit 3 * d + b) since the band rule, the naked singles and
+  // the column singles last looked at them.
+  uint32_t sales;
+  uint32_t nues;
+  uint32_t colonnes;
 };
 
-// Places digit d in cell p of band b. False when d may not go there.
-inline bool placer(Etat& e, int d, int b, int p) {
-  const uint32_t bit = 1U << p;
-  if ((e.cand[d][b] & bit) == 0) {
+// Words 3 * d + b of band b, of digit d.
+constexpr uint32_t kMotsBande = 01111111111U;
+constexpr uint32_t kMotsChiffre = 7;
+
+inline void change(Etat& e, uint32_t mots) {
+  e.sales |= mots;
+  e.nues |= mots;
+  e.colonnes |= mots;
+}
+
+// Places digit d in the cells s of band b, all at once. False when d may
+// not go into one of them, or when two of them share a line or box.
+inline bool placer(Etat& e, int d, int b, uint32_t s) {
+  if ((e.cand[d][b] & s) != s) {
     return false;
   }
-  if ((e.ouvertes[b] & bit) == 0) {
-    return true;  // already placed, and with d since d is still possible
+  s &= e.ouvertes[b];  // cells placed already are placed with d
+  if (s == 0) {
+    return true;
   }
-  e.ouvertes[b] &= ~bit;
-  uint32_t sales = 0;
+  e.ouvertes[b] &= ~s;
+  uint32_t mots = 1U << (3 * d + b);
   for (int f = 0; f < 9; ++f) {
     const uint32_t avant = e.cand[f][b];
-    const uint32_t apres = avant & ~bit;
+    const uint32_t apres = avant & ~s;
     e.cand[f][b] = apres;
-    sales |= static_cast<uint32_t>(avant != apres) << (3 * f + b);
+    mots |= static_cast<uint32_t>(avant != apres) << (3 * f + b);
   }
-  e.cand[d][b] = (e.cand[d][b] | bit) & ~kTables.voisins[p];
-  const uint32_t colonne = kTables.colonne[p % 9];
+  uint32_t w = e.cand[d][b] | s;
+  for (uint32_t t = s; t != 0; t &= t - 1) {
+    w &= ~kTables.voisins[__builtin_ctz(t)];
+  }
+  if ((w & s) != s) {
+    return false;
+  }
+  e.cand[d][b] = w;
+  const uint32_t colonnes = ((s | s >> 9 | s >> 18) & kLigne) * 01001001U;
   for (int o = 0; o < 3; ++o) {
     if (o != b) {
       const uint32_t avant = e.cand[d][o];
-      const uint32_t apres = avant & ~colonne;
+      const uint32_t apres = avant & ~colonnes;
       e.cand[d][o] = apres;
-      sales |= static_cast<uint32_t>(avant != apres) << (3 * d + o);
+      mots |= static_cast<uint32_t>(avant != apres) << (3 * d + o);
     }
   }
-  e.sales |= sales | 1U << (3 * d + b);
+  change(e, mots);
   return true;
 }
 
@@ -170,13 +194,100 @@ inline bool regle_bande(Etat& e) {
     e.sales &= e.sales - 1;
     const int d = k / 3;
     const int b = k % 3;
-    const uint32_t w = e.cand[d][b] & kTables.permis[mini_lignes(e.cand[d][b])];
+    const uint32_t avant = e.cand[d][b];
+    const uint32_t w = avant & kTables.permis[mini_lignes(avant)];
     if (w == 0) {
       return false;
     }
-    e.cand[d][b] = w;
-    for (uint32_t s = seules(w) & e.ouvertes[b]; s != 0; s &= s - 1) {
-      if (!placer(e, d, b, __builtin_ctz(s))) {
+    if (w != avant) {
+      e.cand[d][b] = w;
+      e.nues |= 1U << k;
+      e.colonnes |= 1U << k;
+    }
+    if (!placer(e, d, b, seules(w) & e.ouvertes[b])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Naked singles: the cells one digit only may take. A cell with none is a
+// contradiction.
+inline bool singles_nus(Etat& e) {
+  uint32_t une[4] = {0, 0, 0, 0};
+  uint32_t deux[4] = {0, 0, 0, 0};
+  for (int d = 0; d < 9; ++d) {
+    for (int b = 0; b < 4; ++b) {
+      deux[b] |= une[b] & e.cand[d][b];
+      une[b] |= e.cand[d][b];
+    }
+  }
+  const uint32_t nues = e.nues;
+  e.nues = 0;
+  for (int b = 0; b < 3; ++b) {
+    if ((nues & kMotsBande << b) == 0) {
+      continue;
+    }
+    if ((e.ouvertes[b] & ~une[b]) != 0) {
+      return false;
+    }
+    const uint32_t seuls = e.ouvertes[b] & ~deux[b];
+    if (seuls == 0) {
+      continue;
+    }
+    for (int d = 0; d < 9; ++d) {
+      if (!placer(e, d, b, seuls & e.cand[d][b])) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+// The stack rule and hidden singles in columns, for each digit whose words
+// changed. The stack rule is the band rule turned a quarter: in a stack,
+// digit d occupies one mini-column (three cells of a column inside a box) per
+// column and per box. A column where d has one cell left gets it; a column
+// with none is a contradiction.
+inline bool regle_piles(Etat& e) {
+  for (int d = 0; d < 9; ++d) {
+    if ((e.colonnes & kMotsChiffre << (3 * d)) == 0) {
+      continue;
+    }
+    e.colonnes &= ~(kMotsChiffre << (3 * d));
+    uint32_t present[3];  // columns that hold a cell, per band
+    for (int b = 0; b < 3; ++b) {
+      const uint32_t w = e.cand[d][b];
+      present[b] = (w | w >> 9 | w >> 18) & kLigne;
+    }
+    uint32_t garde = 0;  // bit 9 * b + x: mini-column of column x in band b kept
+    for (int p = 0; p < 9; p += 3) {
+      const uint32_t ensemble = (present[0] >> p & 7) | (present[1] >> p & 7) << 3 |
+                                (present[2] >> p & 7) << 6;
+      const uint32_t g = kTables.permis9[ensemble];
+      if (g == 0) {
+        return false;
+      }
+      garde |= (g & 7) << p | (g >> 3 & 7) << (9 + p) | (g >> 6 & 7) << (18 + p);
+    }
+    uint32_t u = 0;
+    uint32_t v = 0;
+    for (int b = 0; b < 3; ++b) {
+      const uint32_t avant = e.cand[d][b];
+      const uint32_t w = avant & (garde >> (9 * b) & kLigne) * 01001001U;
+      if (w != avant) {
+        e.cand[d][b] = w;
+        change(e, 1U << (3 * d + b));
+      }
+      for (int l = 0; l < 27; l += 9) {
+        const uint32_t f = w >> l & kLigne;
+        v |= u & f;
+        u |= f;
+      }
+    }
+    const uint32_t seul = (u & ~v) * 01001001U;  // the column's cells in each line of a band
+    for (int b = 0; b < 3; ++b) {
+      if (!placer(e, d, b, e.cand[d][b] & seul & e.ouvertes[b])) {
         return false;
       }
     }
@@ -189,53 +300,14 @@ inline bool propager(Etat& e) {
     if (!regle_bande(e)) {
       return false;
     }
-    // Naked singles.
-    uint32_t une[4] = {0, 0, 0, 0};
-    uint32_t deux[4] = {0, 0, 0, 0};
-    for (int d = 0; d < 9; ++d) {
-      for (int b = 0; b < 4; ++b) {
-        deux[b] |= une[b] & e.cand[d][b];
-        une[b] |= e.cand[d][b];
-      }
-    }
-    for (int b = 0; b < 3; ++b) {
-      if ((e.ouvertes[b] & ~une[b]) != 0) {
-        return false;
-      }
-      for (uint32_t s = e.ouvertes[b] & ~deux[b]; s != 0; s &= s - 1) {
-        const int p = __builtin_ctz(s);
-        const uint32_t m = chiffres(e, b, p);
-        if (m == 0 || !placer(e, __builtin_ctz(m), b, p)) {
-          return false;
-        }
-      }
+    if (e.nues != 0 && !singles_nus(e)) {
+      return false;
     }
     if (e.sales != 0) {
       continue;
     }
-    // Hidden singles in columns.
-    for (int d = 0; d < 9; ++d) {
-      uint32_t u = 0;
-      uint32_t v = 0;
-      for (int b = 0; b < 3; ++b) {
-        const uint32_t w = e.cand[d][b];
-        for (int l = 0; l < 27; l += 9) {
-          const uint32_t f = w >> l & kLigne;
-          v |= u & f;
-          u |= f;
-        }
-      }
-      if (u != kLigne) {
-        return false;
-      }
-      const uint32_t seul = (u & ~v) * 01001001U;  // the column's cells in each line of a band
-      for (int b = 0; b < 3; ++b) {
-        for (uint32_t s = e.cand[d][b] & seul & e.ouvertes[b]; s != 0; s &= s - 1) {
-          if (!placer(e, d, b, __builtin_ctz(s))) {
-            return false;
-          }
-        }
-      }
+    if (e.colonnes != 0 && !regle_piles(e)) {
+      return false;
     }
     if (e.sales == 0) {
       return true;
@@ -296,12 +368,12 @@ inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
     const int d = __builtin_ctz(reste);
     reste &= reste - 1;
     if (reste == 0) {
-      if (placer(e, d, bande, cellule)) {
+      if (placer(e, d, bande, 1U << cellule)) {
         chercher(e, n, solution);
       }
     } else {
       Etat copie = e;
-      if (placer(copie, d, bande, cellule)) {
+      if (placer(copie, d, bande, 1U << cellule)) {
         chercher(copie, n, solution);
       }
     }
@@ -320,17 +392,17 @@ inline int32_t compter(const Grid& grille, Grid& solution) {
   }
   e.ouvertes[0] = e.ouvertes[1] = e.ouvertes[2] = kBande;
   e.ouvertes[3] = 0;
-  e.sales = 0;
+  e.sales = e.nues = e.colonnes = 0;
   for (int c = 0; c < 81; ++c) {
     const int32_t v = cases[c];
     if (v < 0 || v > 9) {
       return 0;  // a cell that holds no digit is in no solution
     }
-    if (v != 0 && !placer(e, v - 1, c / 27, c % 27)) {
+    if (v != 0 && !placer(e, v - 1, c / 27, 1U << (c % 27))) {
       return 0;
     }
   }
-  e.sales = kBande;  // every word goes through the band rule once
+  change(e, kBande);  // every word goes through every rule once
   int32_t n = 0;
   int32_t trouvee[81];
   chercher(e, n, trouvee);
