@@ -40,6 +40,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__AVX2__)
+#include <immintrin.h>
+#endif
+
 #include "solver/solver.h"
 
 namespace {
@@ -119,19 +123,69 @@ inline uint32_t seules(uint32_t w) {
   return s;
 }
 
+// A band's row of nine digit words, padded to sixteen for the vector loads
+// (lanes 9..15 are always 0).
+using Rangee = uint32_t[16];
+
+// The digits (lanes 0..8) of row r whose word meets m, as bits; and the same
+// while removing m from every word.
+inline uint32_t rencontrent(const Rangee& r, uint32_t m) {
+#if defined(__AVX512F__)
+  return _mm512_test_epi32_mask(_mm512_loadu_si512(r), _mm512_set1_epi32(static_cast<int>(m)));
+#elif defined(__AVX2__)
+  const __m256i mm = _mm256_set1_epi32(static_cast<int>(m));
+  const __m256i zero = _mm256_setzero_si256();
+  const auto bas = static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(
+      _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(r)), mm), zero))));
+  return (~bas & 0xFFU) | static_cast<uint32_t>((r[8] & m) != 0) << 8;
+#else
+  uint32_t k = 0;
+  for (int d = 0; d < 9; ++d) {
+    k |= static_cast<uint32_t>((r[d] & m) != 0) << d;
+  }
+  return k;
+#endif
+}
+
+inline uint32_t retirent(Rangee& r, uint32_t m) {
+#if defined(__AVX512F__)
+  const __m512i v = _mm512_loadu_si512(r);
+  const __m512i mm = _mm512_set1_epi32(static_cast<int>(m));
+  _mm512_storeu_si512(r, v & ~mm);  // (g++ 12 warns inside _mm512_andnot_si512)
+  return _mm512_test_epi32_mask(v, mm);
+#elif defined(__AVX2__)
+  const __m256i mm = _mm256_set1_epi32(static_cast<int>(m));
+  auto* p = reinterpret_cast<__m256i*>(r);
+  const __m256i v = _mm256_loadu_si256(p);
+  _mm256_storeu_si256(p, _mm256_andnot_si256(mm, v));
+  const auto gardent = static_cast<uint32_t>(_mm256_movemask_ps(
+      _mm256_castsi256_ps(_mm256_cmpeq_epi32(_mm256_and_si256(v, mm), _mm256_setzero_si256()))));
+  const uint32_t neuvieme = static_cast<uint32_t>((r[8] & m) != 0) << 8;
+  r[8] &= ~m;
+  return (~gardent & 0xFFU) | neuvieme;
+#else
+  uint32_t k = 0;
+  for (int d = 0; d < 9; ++d) {
+    k |= static_cast<uint32_t>((r[d] & m) != 0) << d;
+    r[d] &= ~m;
+  }
+  return k;
+#endif
+}
+
 struct Etat {
-  uint32_t cand[9][4];   // [digit][band], lane 3 unused (0)
-  uint32_t ouvertes[4];  // cells not yet placed, per band; lane 3 is 0
-  // Words changed (bit 3 * d + b) since the band rule, the naked singles and
-  // the column singles last looked at them.
+  alignas(64) Rangee cand[3];  // [band][digit]
+  uint32_t ouvertes[3];        // cells not yet placed, per band
+  // Words changed (bit 9 * b + d) since the band rule, the naked singles and
+  // the stack rule last looked at them.
   uint32_t sales;
   uint32_t nues;
   uint32_t colonnes;
 };
 
-// Words 3 * d + b of band b, of digit d.
-constexpr uint32_t kMotsBande = 01111111111U;
-constexpr uint32_t kMotsChiffre = 7;
+// Words 9 * b + d of band b, of digit d.
+constexpr uint32_t kMotsBande = kLigne;
+constexpr uint32_t kMotsChiffre = 1U | 1U << 9 | 1U << 18;
 
 inline void change(Etat& e, uint32_t mots) {
   e.sales |= mots;
@@ -142,7 +196,7 @@ inline void change(Etat& e, uint32_t mots) {
 // Places digit d in the cells s of band b, all at once. False when d may
 // not go into one of them, or when two of them share a line or box.
 inline bool placer(Etat& e, int d, int b, uint32_t s) {
-  if ((e.cand[d][b] & s) != s) {
+  if ((e.cand[b][d] & s) != s) {
     return false;
   }
   s &= e.ouvertes[b];  // cells placed already are placed with d
@@ -150,28 +204,22 @@ inline bool placer(Etat& e, int d, int b, uint32_t s) {
     return true;
   }
   e.ouvertes[b] &= ~s;
-  uint32_t mots = 1U << (3 * d + b);
-  for (int f = 0; f < 9; ++f) {
-    const uint32_t avant = e.cand[f][b];
-    const uint32_t apres = avant & ~s;
-    e.cand[f][b] = apres;
-    mots |= static_cast<uint32_t>(avant != apres) << (3 * f + b);
-  }
-  uint32_t w = e.cand[d][b] | s;
+  uint32_t w = e.cand[b][d];
+  uint32_t mots = (retirent(e.cand[b], s) | 1U << d) << (9 * b);
   for (uint32_t t = s; t != 0; t &= t - 1) {
     w &= ~kTables.voisins[__builtin_ctz(t)];
   }
   if ((w & s) != s) {
     return false;
   }
-  e.cand[d][b] = w;
+  e.cand[b][d] = w;
   const uint32_t colonnes = ((s | s >> 9 | s >> 18) & kLigne) * 01001001U;
   for (int o = 0; o < 3; ++o) {
     if (o != b) {
-      const uint32_t avant = e.cand[d][o];
+      const uint32_t avant = e.cand[o][d];
       const uint32_t apres = avant & ~colonnes;
-      e.cand[d][o] = apres;
-      mots |= static_cast<uint32_t>(avant != apres) << (3 * d + o);
+      e.cand[o][d] = apres;
+      mots |= static_cast<uint32_t>(avant != apres) << (9 * o + d);
     }
   }
   change(e, mots);
@@ -179,32 +227,27 @@ inline bool placer(Etat& e, int d, int b, uint32_t s) {
 }
 
 // The digits still possible in cell p of band b, as bits 0..8.
-inline uint32_t chiffres(const Etat& e, int b, int p) {
-  uint32_t m = 0;
-  for (int d = 0; d < 9; ++d) {
-    m |= (e.cand[d][b] >> p & 1U) << d;
-  }
-  return m;
-}
+inline uint32_t chiffres(const Etat& e, int b, int p) { return rencontrent(e.cand[b], 1U << p); }
 
 // The band rule on every changed word.
 inline bool regle_bande(Etat& e) {
   while (e.sales != 0) {
     const int k = __builtin_ctz(e.sales);
     e.sales &= e.sales - 1;
-    const int d = k / 3;
-    const int b = k % 3;
-    const uint32_t avant = e.cand[d][b];
+    const int b = k / 9;
+    const int d = k % 9;
+    const uint32_t avant = e.cand[b][d];
     const uint32_t w = avant & kTables.permis[mini_lignes(avant)];
     if (w == 0) {
       return false;
     }
     if (w != avant) {
-      e.cand[d][b] = w;
+      e.cand[b][d] = w;
       e.nues |= 1U << k;
       e.colonnes |= 1U << k;
     }
-    if (!placer(e, d, b, seules(w) & e.ouvertes[b])) {
+    const uint32_t s = seules(w) & e.ouvertes[b];
+    if (s != 0 && !placer(e, d, b, s)) {
       return false;
     }
   }
@@ -214,29 +257,27 @@ inline bool regle_bande(Etat& e) {
 // Naked singles: the cells one digit only may take. A cell with none is a
 // contradiction.
 inline bool singles_nus(Etat& e) {
-  uint32_t une[4] = {0, 0, 0, 0};
-  uint32_t deux[4] = {0, 0, 0, 0};
-  for (int d = 0; d < 9; ++d) {
-    for (int b = 0; b < 4; ++b) {
-      deux[b] |= une[b] & e.cand[d][b];
-      une[b] |= e.cand[d][b];
-    }
-  }
   const uint32_t nues = e.nues;
   e.nues = 0;
   for (int b = 0; b < 3; ++b) {
-    if ((nues & kMotsBande << b) == 0) {
+    if ((nues & kMotsBande << (9 * b)) == 0) {
       continue;
     }
-    if ((e.ouvertes[b] & ~une[b]) != 0) {
+    uint32_t une = 0;
+    uint32_t deux = 0;
+    for (int d = 0; d < 9; ++d) {
+      deux |= une & e.cand[b][d];
+      une |= e.cand[b][d];
+    }
+    if ((e.ouvertes[b] & ~une) != 0) {
       return false;
     }
-    const uint32_t seuls = e.ouvertes[b] & ~deux[b];
+    const uint32_t seuls = e.ouvertes[b] & ~deux;
     if (seuls == 0) {
       continue;
     }
     for (int d = 0; d < 9; ++d) {
-      if (!placer(e, d, b, seuls & e.cand[d][b])) {
+      if (!placer(e, d, b, seuls & e.cand[b][d])) {
         return false;
       }
     }
@@ -251,19 +292,19 @@ inline bool singles_nus(Etat& e) {
 // with none is a contradiction.
 inline bool regle_piles(Etat& e) {
   for (int d = 0; d < 9; ++d) {
-    if ((e.colonnes & kMotsChiffre << (3 * d)) == 0) {
+    if ((e.colonnes & kMotsChiffre << d) == 0) {
       continue;
     }
-    e.colonnes &= ~(kMotsChiffre << (3 * d));
+    e.colonnes &= ~(kMotsChiffre << d);
     uint32_t present[3];  // columns that hold a cell, per band
     for (int b = 0; b < 3; ++b) {
-      const uint32_t w = e.cand[d][b];
+      const uint32_t w = e.cand[b][d];
       present[b] = (w | w >> 9 | w >> 18) & kLigne;
     }
     uint32_t garde = 0;  // bit 9 * b + x: mini-column of column x in band b kept
     for (int p = 0; p < 9; p += 3) {
-      const uint32_t ensemble = (present[0] >> p & 7) | (present[1] >> p & 7) << 3 |
-                                (present[2] >> p & 7) << 6;
+      const uint32_t ensemble =
+          (present[0] >> p & 7) | (present[1] >> p & 7) << 3 | (present[2] >> p & 7) << 6;
       const uint32_t g = kTables.permis9[ensemble];
       if (g == 0) {
         return false;
@@ -273,11 +314,11 @@ inline bool regle_piles(Etat& e) {
     uint32_t u = 0;
     uint32_t v = 0;
     for (int b = 0; b < 3; ++b) {
-      const uint32_t avant = e.cand[d][b];
+      const uint32_t avant = e.cand[b][d];
       const uint32_t w = avant & (garde >> (9 * b) & kLigne) * 01001001U;
       if (w != avant) {
-        e.cand[d][b] = w;
-        change(e, 1U << (3 * d + b));
+        e.cand[b][d] = w;
+        change(e, 1U << (9 * b + d));
       }
       for (int l = 0; l < 27; l += 9) {
         const uint32_t f = w >> l & kLigne;
@@ -287,7 +328,7 @@ inline bool regle_piles(Etat& e) {
     }
     const uint32_t seul = (u & ~v) * 01001001U;  // the column's cells in each line of a band
     for (int b = 0; b < 3; ++b) {
-      if (!placer(e, d, b, e.cand[d][b] & seul & e.ouvertes[b])) {
+      if (!placer(e, d, b, e.cand[b][d] & seul & e.ouvertes[b])) {
         return false;
       }
     }
@@ -323,28 +364,24 @@ inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
   if ((e.ouvertes[0] | e.ouvertes[1] | e.ouvertes[2]) == 0) {
     if (++n == 1) {
       for (int c = 0; c < 81; ++c) {
-        const int b = c / 27;
-        const int p = c % 27;
-        solution[c] = __builtin_ctz(chiffres(e, b, p)) + 1;
+        solution[c] = __builtin_ctz(chiffres(e, c / 27, c % 27)) + 1;
       }
     }
     return;
   }
   // A cell with two candidates, or else one with the fewest.
-  uint32_t une[4] = {0, 0, 0, 0};
-  uint32_t deux[4] = {0, 0, 0, 0};
-  uint32_t trois[4] = {0, 0, 0, 0};
-  for (int d = 0; d < 9; ++d) {
-    for (int b = 0; b < 4; ++b) {
-      trois[b] |= deux[b] & e.cand[d][b];
-      deux[b] |= une[b] & e.cand[d][b];
-      une[b] |= e.cand[d][b];
-    }
-  }
   int bande = -1;
   int cellule = -1;
   for (int b = 0; b < 3 && bande < 0; ++b) {
-    const uint32_t paires = e.ouvertes[b] & ~trois[b];
+    uint32_t une = 0;
+    uint32_t deux = 0;
+    uint32_t trois = 0;
+    for (int d = 0; d < 9; ++d) {
+      trois |= deux & e.cand[b][d];
+      deux |= une & e.cand[b][d];
+      une |= e.cand[b][d];
+    }
+    const uint32_t paires = e.ouvertes[b] & ~trois;
     if (paires != 0) {
       bande = b;
       cellule = __builtin_ctz(paires);
@@ -387,11 +424,11 @@ inline int32_t compter(const Grid& grille, Grid& solution) {
   std::memcpy(cases, &grille.cells, sizeof(cases));
   Etat e;
   for (auto& rangee : e.cand) {
-    rangee[0] = rangee[1] = rangee[2] = kBande;
-    rangee[3] = 0;
+    for (int d = 0; d < 16; ++d) {
+      rangee[d] = d < 9 ? kBande : 0;
+    }
   }
   e.ouvertes[0] = e.ouvertes[1] = e.ouvertes[2] = kBande;
-  e.ouvertes[3] = 0;
   e.sales = e.nues = e.colonnes = 0;
   for (int c = 0; c < 81; ++c) {
     const int32_t v = cases[c];
