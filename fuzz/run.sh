@@ -16,7 +16,7 @@ artifacts=${FUZZ_ARTIFACTS:-$work/artifacts}
 mkdir -p "$artifacts"
 echo "fuzz: ${seconds}s per target; findings go to $artifacts"
 
-for target in program_fuzz read_fuzz template_fuzz engine_fuzz reader_fuzz; do
+for target in program_fuzz read_fuzz template_fuzz engine_fuzz counter_fuzz reader_fuzz; do
   mkdir -p "$corpus/$target"
   cp -n "$root/fuzz/corpus/$target"/* "$corpus/$target/"
   echo "== $target"

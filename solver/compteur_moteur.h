@@ -58,8 +58,8 @@ constexpr uint32_t kLigne = 0x1FF;
 struct Tables {
   uint32_t permis[512];
   uint16_t permis9[512];  // the same as mini-lines: bit k for mini-line k
-  uint32_t voisins[27];  // same line or box within the band, the cell excepted
-  uint32_t colonne[9];   // the column's cells within a band
+  uint32_t voisins[27];   // same line or box within the band, the cell excepted
+  uint32_t colonne[9];    // the column's cells within a band
 };
 
 constexpr Tables construire() {
