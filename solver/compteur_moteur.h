@@ -6,12 +6,14 @@
 // reason the engine calls no inline function of the standard library (whose
 // copies the linker would merge): C arrays, compiler builtins and memcpy only.
 //
-// Representation. For each digit d (0..8) and band b (lines 3b..3b+2), one
+// Representation. For each band b (lines 3b..3b+2) and digit d (0..8), one
 // 27-bit word holds the cells of the band where d may still go: bit
 // 9 * (line - 3b) + column. A placed cell keeps its digit's bit and loses
 // every other digit's; `ouvertes` holds, per band, the cells not yet placed.
-// The three bands of a digit sit in one four-lane row (the fourth lane is
-// always 0), so passes over all digits work lane-wise.
+// A band's nine words sit side by side in a row of sixteen (the rest 0), so
+// that the AVX2 and AVX-512 versions test or clear a cell in all nine with
+// one or two vector operations ("which digits may go here", "remove this
+// cell from every digit"); the portable version loops.
 //
 // Propagation, until nothing changes:
 //   1. each word that changed goes through the band rule: in a band, digit d
@@ -24,17 +26,21 @@
 //   2. naked singles: per band, the cells that one digit only may take
 //      (the digits accumulated once and twice); a cell with none is a
 //      contradiction;
-//   3. hidden singles in columns: per digit, the columns where one cell
-//      only is left in the whole grid; a column with none is a contradiction.
-// Placing d in a cell removes the cell from the other digits' words, and the
-// cell's line and box from d's word in its band, its column from the other
-// bands. Each placement checks that d is still possible there, so two
-// placements that clash are a contradiction too.
+//   3. for each digit whose words changed, the same rule turned a quarter
+//      (the stack rule: one mini-column per column and per box of a stack),
+//      then hidden singles in columns: the columns where one cell only is
+//      left in the whole grid; a column with none is a contradiction.
+// Placing d in cells of a band (all those a rule found at once) removes them
+// from the other digits' words, their lines and boxes from d's word in the
+// band, and their columns from d's words in the other bands. Each placement
+// checks that d is still possible there, so two placements that clash are a
+// contradiction too.
 //
 // Search: on the cell with the fewest candidates (a cell with two, found by
 // accumulating the digits three deep, when there is one), each candidate on
-// a copy of the state (164 bytes, on the stack), the last on the state
-// itself; the search stops at the second solution.
+// a copy of the state (256 bytes, on the stack), the last on the state
+// itself; the search stops at the second solution. Nothing is allocated; the
+// recursion is at most 81 deep.
 #pragma once
 
 #include <cstdint>
