@@ -3,6 +3,7 @@
 // for repeated givens.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <filesystem>
@@ -129,6 +130,84 @@ TEST(Compter, EveryCollectionHasItsKnownCount) {
         ASSERT_EQ(c.compter(grid_from_text(puzzles[n]), solution), compte);
         if (avec_solutions) {
           ASSERT_EQ(solution, grid_from_text(solutions[n]));
+        }
+      }
+    }
+  }
+}
+
+// Puzzles one step from a collection's, which random grids rarely are: a
+// 17-clue puzzle less one given has two or more solutions (no puzzle with 16
+// givens has one); a unique puzzle with a wrong digit added, one that repeats
+// nothing, has none (a solution would also solve the original, whose only
+// solution holds another digit there); with the right digit added it keeps
+// its solution.
+TEST(Compter, PuzzlesOneStepFromTheCollections) {
+  const auto dir = solver_testing::data_dir();
+  if (!std::filesystem::is_directory(dir)) {
+    GTEST_SKIP() << "puzzle collections not found";
+  }
+  struct Collection {
+    const char* nom;
+    size_t combien;
+    bool minimale;  // every puzzle has 17 givens
+  };
+  const Collection collections[] = {{"sudoku17", 40, true},
+                                    {"top95", 95, false},
+                                    {"tdoku_unique18", 18, false},
+                                    {"hardest_norvig11", 11, false}};
+  const std::vector<Compteur> tous = compteurs();
+  for (const Collection& col : collections) {
+    const auto puzzles = solver_testing::read_lines(dir / (std::string(col.nom) + ".txt"));
+    auto solutions = solver_testing::read_lines(dir / (std::string(col.nom) + ".solutions"));
+    if (solutions.empty()) {  // sudoku17 has none: the reference gives them
+      for (size_t n = 0; n < col.combien; ++n) {
+        Grid s;
+        ASSERT_EQ(compter_solutions_reference(grid_from_text(puzzles[n]), s), 1);
+        solutions.push_back(std::string(81, '0'));
+        for (int c = 0; c < 81; ++c) {
+          solutions.back()[c] = static_cast<char>('0' + s.cells[c]);
+        }
+      }
+    }
+    for (size_t n = 0; n < col.combien && n < puzzles.size(); ++n) {
+      const Grid puzzle = grid_from_text(puzzles[n]);
+      const Grid solution = grid_from_text(solutions[n]);
+      const int vide = static_cast<int>(std::find(puzzle.cells.begin(), puzzle.cells.end(), 0) -
+                                        puzzle.cells.begin());
+      Grid moins = puzzle;  // the first given removed
+      *std::find_if(moins.cells.begin(), moins.cells.end(), [](int32_t v) { return v != 0; }) = 0;
+      Grid juste = puzzle;
+      juste.cells[vide] = solution.cells[vide];
+      Grid faux = puzzle;  // the first digit that repeats nothing, other than the solution's
+      for (int32_t d = 1; d <= 9 && faux.cells[vide] == 0; ++d) {
+        faux.cells[vide] = d;
+        Doublon ignore;
+        if (d == solution.cells[vide] || doublon(faux, ignore)) {
+          faux.cells[vide] = 0;
+        }
+      }
+      struct Cas {
+        const char* quoi;
+        const Grid& grille;
+        int32_t compte;
+      };
+      std::vector<Cas> cas{{"right digit added", juste, 1}};
+      if (faux.cells[vide] != 0) {
+        cas.push_back({"wrong digit added", faux, 0});
+      }
+      if (col.minimale) {
+        cas.push_back({"one given removed", moins, 2});
+      }
+      for (const Compteur& k : tous) {
+        for (const Cas& c : cas) {
+          SCOPED_TRACE(testing::Message()
+                       << k.nom << ", " << col.nom << " line " << n + 1 << ", " << c.quoi);
+          Grid trouvee;
+          ASSERT_EQ(k.compter(c.grille, trouvee), c.compte);
+          if (c.compte == 1) {
+            ASSERT_EQ(trouvee, solution);
+          }
         }
       }
     }
