@@ -8,15 +8,20 @@
 #   a. solve: sudoku-batch --format=line --jobs 1 against qqwing --solve
 #      --one-line, over the whole 17-clue collection;
 #   b. count: sudoku-batch --format=line --count --jobs 1 against qqwing
-#      --solve --count-solutions --one-line, over its first 5,000 puzzles;
+#      --solve --count-solutions --one-line, over the first 5,000 puzzles of
+#      the 17-clue collection, over top95 repeated TOP95_COPIES times (default
+#      20) and over tdoku's unique-solution puzzles repeated TDOKU_COPIES
+#      times (default 50), so that each run lasts long enough to time;
 #   c. jobs:  sudoku-batch --format=line --jobs 2 against --jobs 1, wall
 #      clock, over the whole collection;
 #   d. memory: peak resident memory of sudoku-batch --format=line over the
 #      first 5,000 puzzles and over the whole collection.
 #
 # The ratios in a and b are qqwing's CPU time over sudoku-batch's: 30 means
-# sudoku-batch needs thirty times less. When qqwing is not installed, a and b
-# are skipped with a message. Nothing is written into the checkout.
+# sudoku-batch needs thirty times less. A last table sets them beside the
+# targets. When qqwing is not installed, a and b are skipped with a message;
+# a set whose file is missing from DATA is skipped too. Nothing is written
+# into the checkout.
 #
 # Usage: bench/peer.sh [BATCH [DATA [RUNS]]]  (paths from the checkout's top folder)
 #   BATCH  default build/release/sudoku-batch
@@ -52,6 +57,16 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 head -n 5000 "$puzzles" >"$work/first5000.txt"
 all=$(wc -l <"$puzzles")
+
+# repeat FILE COPIES OUT: OUT holds FILE COPIES times; prints its line count,
+# or nothing when FILE is missing.
+repeat() {
+  [[ -r $1 ]] || return 0
+  for ((n = 0; n < $2; n++)); do cat "$1"; done >"$3"
+  wc -l <"$3"
+}
+top95_lines=$(repeat "$data/top95.txt" "${TOP95_COPIES:-20}" "$work/top95.txt")
+tdoku_lines=$(repeat "$data/tdoku_unique18.txt" "${TDOKU_COPIES:-50}" "$work/tdoku.txt")
 
 declare -A cpu wall rss
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
@@ -119,9 +134,27 @@ rate() { awk -v n="$1" -v t="$2" 'BEGIN { if (t > 0) printf "%.0f", n / t; else 
 
 check "$all" "$batch" --format=line --jobs 1 "$puzzles"
 check 5000 "$batch" --format=line --count --jobs 1 "$work/first5000.txt"
+if [[ -n $top95_lines ]]; then
+  check "$top95_lines" "$batch" --format=line --count --jobs 1 "$work/top95.txt"
+fi
+if [[ -n $tdoku_lines ]]; then
+  check "$tdoku_lines" "$batch" --format=line --count --jobs 1 "$work/tdoku.txt"
+fi
 check "$all" "$batch" --format=line --jobs 2 "$puzzles"
 
 echo "machine: $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)"
+# The counter version sudoku-batch picks here, from the processor's flags, as
+# solver/compteur_choix.cc does (for a build with the wider versions).
+flags=" $(awk -F': ' '/^flags/ { print $2; exit }' /proc/cpuinfo) "
+has() { for f in "$@"; do [[ $flags == *" $f "* ]] || return 1; done; }
+version=portable
+if has avx2 bmi1 bmi2 popcnt; then
+  version=avx2
+  if has avx512f avx512bw avx512dq avx512vl; then
+    version=avx512
+  fi
+fi
+echo "solution counter version for this processor: $version"
 echo "puzzles: $puzzles ($all lines); $runs runs per command, medians"
 echo
 
@@ -134,13 +167,23 @@ if [[ -n $qqwing ]]; then
   echo "   ratio qqwing / sudoku-batch             $(ratio "${cpu[peer_solve]}" "${cpu[batch_solve]}")"
   echo
 
-  measure batch_count /dev/null "$batch" --format=line --count --jobs 1 "$work/first5000.txt"
-  measure peer_count "$work/first5000.txt" "$qqwing" --solve --count-solutions --one-line
-  echo "b. count, first 5000 puzzles (CPU seconds, puzzles per CPU second)"
-  echo "   sudoku-batch --format=line --count      ${cpu[batch_count]} s  $(rate 5000 "${cpu[batch_count]}")/s"
-  echo "   qqwing --solve --count-solutions        ${cpu[peer_count]} s  $(rate 5000 "${cpu[peer_count]}")/s"
-  echo "   ratio qqwing / sudoku-batch             $(ratio "${cpu[peer_count]}" "${cpu[batch_count]}")"
-  echo
+  # count NAME FILE LINES TITLE: the count of one set, both programs.
+  count() {
+    measure "batch_$1" /dev/null "$batch" --format=line --count --jobs 1 "$2"
+    measure "peer_$1" "$2" "$qqwing" --solve --count-solutions --one-line
+    echo "b. count, $4 (CPU seconds, puzzles per CPU second)"
+    echo "   sudoku-batch --format=line --count      ${cpu[batch_$1]} s  $(rate "$3" "${cpu[batch_$1]}")/s"
+    echo "   qqwing --solve --count-solutions        ${cpu[peer_$1]} s  $(rate "$3" "${cpu[peer_$1]}")/s"
+    echo "   ratio qqwing / sudoku-batch             $(ratio "${cpu[peer_$1]}" "${cpu[batch_$1]}")"
+    echo
+  }
+  count count "$work/first5000.txt" 5000 "first 5000 puzzles"
+  if [[ -n $top95_lines ]]; then
+    count top95 "$work/top95.txt" "$top95_lines" "top95 repeated, $top95_lines puzzles"
+  fi
+  if [[ -n $tdoku_lines ]]; then
+    count tdoku "$work/tdoku.txt" "$tdoku_lines" "tdoku_unique18 repeated, $tdoku_lines puzzles"
+  fi
 else
   echo "a, b. skipped: qqwing is not installed (Debian package qqwing)"
   echo
@@ -161,3 +204,28 @@ echo "   first 5000 puzzles                      ${rss[batch_5000]} KiB"
 echo "   all $all puzzles                     ${rss[batch_all]} KiB"
 awk -v a="${rss[batch_all]}" -v b="${rss[batch_5000]}" \
   'BEGIN { printf "   all / first 5000                        %.3f (%+.1f%%)\n", a / b, (a / b - 1) * 100 }'
+
+if [[ -n $qqwing ]]; then
+  # target NAME TARGET TITLE: one line of the table, qqwing / sudoku-batch.
+  target() {
+    local r
+    r=$(ratio "${cpu[peer_$1]}" "${cpu[batch_$1]}")
+    printf '   %-44s %8s %8s  %s\n' "$3" "$r" "$2" \
+      "$(awk -v r="$r" -v t="$2" 'BEGIN { print (r != "n/a" && r + 0 >= t) ? "yes" : "no" }')"
+  }
+  echo
+  echo "targets (CPU time of qqwing / sudoku-batch, --jobs 1)"
+  printf '   %-44s %8s %8s  %s\n' "" measured target met
+  target solve 50 "solve, whole 17-clue collection"
+  target count 60 "count, 17-clue collection, first 5000"
+  if [[ -n $top95_lines ]]; then
+    target top95 115 "count, top95 repeated"
+  fi
+  if [[ -n $tdoku_lines ]]; then
+    target tdoku 210 "count, tdoku_unique18 repeated"
+  fi
+  printf '   %-44s %8s %8s\n' "--jobs 2 wall-clock speed-up" \
+    "$(ratio "${wall[batch_solve]}" "${wall[batch_jobs2]}")" "~1.9"
+  printf '   %-44s %8s %8s\n' "peak memory, all / first 5000" \
+    "$(awk -v a="${rss[batch_all]}" -v b="${rss[batch_5000]}" 'BEGIN { printf "%.3f", a / b }')" "~1"
+fi
