@@ -182,18 +182,19 @@ inline uint32_t retirent(Rangee& r, uint32_t m) {
 struct Etat {
   alignas(64) Rangee cand[3];  // [band][digit]
   uint32_t ouvertes[3];        // cells not yet placed, per band
-  // Words changed (bit 9 * b + d) since the band rule, the naked singles and
+  // Words changed (bit 16 * b + d) since the band rule, the naked singles and
   // the stack rule last looked at them.
-  uint32_t sales;
-  uint32_t nues;
-  uint32_t colonnes;
+  uint64_t sales;
+  uint64_t nues;
+  uint64_t colonnes;
 };
 
-// Words 9 * b + d of band b, of digit d.
-constexpr uint32_t kMotsBande = kLigne;
-constexpr uint32_t kMotsChiffre = 1U | 1U << 9 | 1U << 18;
+// Words 16 * b + d of band b, of digit d.
+constexpr uint64_t kMotsBande = kLigne;
+constexpr uint64_t kMotsChiffre = 1U | 1U << 16 | uint64_t{1} << 32;
+constexpr uint64_t kMots = kMotsBande * kMotsChiffre;
 
-inline void change(Etat& e, uint32_t mots) {
+inline void change(Etat& e, uint64_t mots) {
   e.sales |= mots;
   e.nues |= mots;
   e.colonnes |= mots;
@@ -211,7 +212,7 @@ inline bool placer(Etat& e, int d, int b, uint32_t s) {
   }
   e.ouvertes[b] &= ~s;
   uint32_t w = e.cand[b][d];
-  uint32_t mots = (retirent(e.cand[b], s) | 1U << d) << (9 * b);
+  uint64_t mots = uint64_t{retirent(e.cand[b], s) | 1U << d} << (16 * b);
   for (uint32_t t = s; t != 0; t &= t - 1) {
     w &= ~kTables.voisins[__builtin_ctz(t)];
   }
@@ -225,7 +226,7 @@ inline bool placer(Etat& e, int d, int b, uint32_t s) {
       const uint32_t avant = e.cand[o][d];
       const uint32_t apres = avant & ~colonnes;
       e.cand[o][d] = apres;
-      mots |= static_cast<uint32_t>(avant != apres) << (9 * o + d);
+      mots |= uint64_t{avant != apres} << (16 * o + d);
     }
   }
   change(e, mots);
@@ -238,10 +239,10 @@ inline uint32_t chiffres(const Etat& e, int b, int p) { return rencontrent(e.can
 // The band rule on every changed word.
 inline bool regle_bande(Etat& e) {
   while (e.sales != 0) {
-    const int k = __builtin_ctz(e.sales);
+    const int k = __builtin_ctzll(e.sales);
     e.sales &= e.sales - 1;
-    const int b = k / 9;
-    const int d = k % 9;
+    const int b = k >> 4;
+    const int d = k & 15;
     const uint32_t avant = e.cand[b][d];
     const uint32_t w = avant & kTables.permis[mini_lignes(avant)];
     if (w == 0) {
@@ -249,8 +250,8 @@ inline bool regle_bande(Etat& e) {
     }
     if (w != avant) {
       e.cand[b][d] = w;
-      e.nues |= 1U << k;
-      e.colonnes |= 1U << k;
+      e.nues |= uint64_t{1} << k;
+      e.colonnes |= uint64_t{1} << k;
     }
     const uint32_t s = seules(w) & e.ouvertes[b];
     if (s != 0 && !placer(e, d, b, s)) {
@@ -263,10 +264,10 @@ inline bool regle_bande(Etat& e) {
 // Naked singles: the cells one digit only may take. A cell with none is a
 // contradiction.
 inline bool singles_nus(Etat& e) {
-  const uint32_t nues = e.nues;
+  const uint64_t nues = e.nues;
   e.nues = 0;
   for (int b = 0; b < 3; ++b) {
-    if ((nues & kMotsBande << (9 * b)) == 0) {
+    if ((nues & kMotsBande << (16 * b)) == 0) {
       continue;
     }
     uint32_t une = 0;
@@ -324,7 +325,7 @@ inline bool regle_piles(Etat& e) {
       const uint32_t w = avant & (garde >> (9 * b) & kLigne) * 01001001U;
       if (w != avant) {
         e.cand[b][d] = w;
-        change(e, 1U << (9 * b + d));
+        change(e, uint64_t{1} << (16 * b + d));
       }
       for (int l = 0; l < 27; l += 9) {
         const uint32_t f = w >> l & kLigne;
@@ -445,7 +446,7 @@ inline int32_t compter(const Grid& grille, Grid& solution) {
       return 0;
     }
   }
-  change(e, kBande);  // every word goes through every rule once
+  change(e, kMots);  // every word goes through every rule once
   int32_t n = 0;
   int32_t trouvee[81];
   chercher(e, n, trouvee);
