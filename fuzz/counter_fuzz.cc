@@ -2,7 +2,9 @@
 // against the reference counter. The input becomes a grid
 // (fuzz/grid_decode.h); every counter must give the same count and, when it
 // is 1, the same solution, which must keep the grid's digits and break no
-// rule.
+// rule. (`compter_solutions` runs one of these versions; the unit tests check
+// which.) Grids with no solution and few digits can make both engines search
+// for a long time, up to a second or two per input under the sanitizers.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -69,10 +71,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (count == 1 && solution != expected) {
       fail("solution", nom_chemin(chemin), start);
     }
-  }
-  Grid solution;
-  if (compter_solutions(start, solution) != count || (count == 1 && solution != expected)) {
-    fail("count or solution", "compter_solutions", start);
   }
   return 0;
 }

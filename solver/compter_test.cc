@@ -8,6 +8,7 @@
 #include <bit>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <map>
 #include <random>
 #include <string>
@@ -101,6 +102,22 @@ int32_t compte_reference(Grid& g, Grid& premiere) {
     }
   }
   return n < 2 ? n : 2;
+}
+
+// `compter_solutions` runs the widest version this processor can run.
+TEST(Compter, RunsTheWidestPossibleVersion) {
+  const Chemin choisi = chemin_choisi();
+  std::cout << "solution counter version: " << nom_chemin(choisi) << "\n";
+  EXPECT_TRUE(chemin_possible(Chemin::portable));
+  EXPECT_TRUE(chemin_possible(choisi));
+  for (const Chemin c : {Chemin::portable, Chemin::avx2, Chemin::avx512}) {
+    if (static_cast<int>(c) > static_cast<int>(choisi)) {
+      EXPECT_FALSE(chemin_possible(c)) << nom_chemin(c);
+    }
+  }
+  if (chemin_possible(Chemin::avx512)) {
+    EXPECT_TRUE(chemin_possible(Chemin::avx2));
+  }
 }
 
 TEST(Compter, EveryCollectionHasItsKnownCount) {
