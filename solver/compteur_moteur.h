@@ -58,14 +58,14 @@ namespace moteur {
 constexpr uint32_t kBande = (1U << 27) - 1;
 constexpr uint32_t kLigne = 0x1FF;
 
-// The six permutations of three mini-lines over a band's 3 x 3 mini-lines
-// (bit 3 * line + box) and, for each set of mini-lines, the cells of those
-// that belong to a permutation within the set (mini-line k is cells 3k..3k+2).
+// For each set of a band's mini-lines (bit 3 * line + box), the cells of
+// those that belong to a permutation (one mini-line per line and per box)
+// within the set (mini-line k is cells 3k..3k+2); and each cell's peers in
+// its band.
 struct Tables {
   uint32_t permis[512];
   uint16_t permis9[512];  // the same as mini-lines: bit k for mini-line k
   uint32_t voisins[27];   // same line or box within the band, the cell excepted
-  uint32_t colonne[9];    // the column's cells within a band
 };
 
 constexpr Tables construire() {
@@ -97,9 +97,6 @@ constexpr Tables construire() {
       }
     }
     t.voisins[p] = v;
-  }
-  for (int x = 0; x < 9; ++x) {
-    t.colonne[x] = 1U << x | 1U << (9 + x) | 1U << (18 + x);
   }
   return t;
 }
