@@ -32,6 +32,10 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kBlock = std::size_t{1} << 18;  // bytes per read
 constexpr std::size_t kChunk = 256;                   // records per chunk
+// Puzzles per chunk when making them: deep ones take long enough each for
+// the output to follow them one by one.
+constexpr std::size_t kMadeChunk = 64;
+constexpr int32_t kDeep = 4;
 
 struct Stats {
   uint64_t puzzles = 0;
@@ -39,9 +43,15 @@ struct Stats {
   uint64_t verdicts[3] = {};
   uint64_t solutions[3] = {};
   uint64_t iterations[11] = {};  // puzzles by the number of iterations run
+  uint64_t givens = 0;           // made puzzles: the givens of all, the fewest, the most
+  int32_t givens_min = 81;
+  int32_t givens_max = 0;
 
   void add(const Stats& other) {
     puzzles += other.puzzles;
+    givens += other.givens;
+    givens_min = std::min(givens_min, other.givens_min);
+    givens_max = std::max(givens_max, other.givens_max);
     refused += other.refused;
     for (int k = 0; k < 3; ++k) {
       verdicts[k] += other.verdicts[k];
@@ -57,11 +67,15 @@ struct Chunk {
   std::vector<Record> records;
   uint64_t first = 1;        // the number of its first puzzle in the run
   std::vector<Leaf> leaves;  // pdf: what the book draws, in order
+  // Made puzzles: the captions' notes, which the leaves see until the chunk
+  // is written (a deque keeps them in place as it grows).
+  std::deque<std::string> notes;
   std::string out;
   std::string err;
   std::string trailer;  // a message from reading, written after `err`
   Stats stats;
   bool done = false;
+  bool short_of_time = false;  // made puzzles: the time limit passed before the chunk's end
 };
 
 // Writes to a descriptor and keeps the first error; nothing is written after it.
@@ -246,12 +260,34 @@ class Inputs {
   bool sized_ = true;
 };
 
+// The puzzles to make, handed out as records that carry only their number
+// (the line, from 1).
+class Numbers {
+ public:
+  Numbers(uint64_t total, std::size_t per_chunk) : total_(total), per_chunk_(per_chunk) {}
+  /// Adds the next numbers to `chunk`; false once the last is handed out.
+  bool fill(Chunk& chunk) {
+    while (chunk.records.size() < per_chunk_ && next_ < total_) {
+      Record record;
+      record.line = ++next_;
+      chunk.records.push_back(record);
+    }
+    return next_ < total_;
+  }
+
+ private:
+  uint64_t total_;
+  std::size_t per_chunk_;
+  uint64_t next_ = 0;
+};
+
 // What every chunk needs to be solved and written; read-only once the run
 // has started.
 struct Context {
   const Config& config;
   std::vector<std::string> sources;  // the source name of each operand
   SolveOptions solve;
+  Deadline deadline = Deadline::max();
 };
 
 void report_refusal(const Context& cx, const Record& record, std::string& err) {
@@ -263,10 +299,43 @@ void report_refusal(const Context& cx, const Record& record, std::string& err) {
   err += '\n';
 }
 
+// A made puzzle's facts for its picture's caption, e.g. "iterations 4, 24
+// givens, seed 7".
+std::string made_note(const Result& result) {
+  std::string note;
+  if (result.verdict == Verdict::trouve) {
+    append_printf(note, tr("iterations %d, %d givens"), result.etat.niter, result.origin.givens);
+  } else {
+    append_printf(note, tr("beyond the forced placements, %d givens"), result.origin.givens);
+  }
+  if (result.origin.symmetry != Symmetry::none) {
+    append_printf(note, tr(", symmetry %s"), symmetry_name(result.origin.symmetry));
+  }
+  append_printf(note, tr(", seed %llu"), static_cast<unsigned long long>(result.origin.seed));
+  return note;
+}
+
+// Makes the puzzle numbered record.line into `record`; false when the time
+// limit passes first.
+bool make(const Context& cx, Record& record, Made& made) {
+  if (!generate(cx.config.demand, cx.config.seed, record.line - 1, cx.deadline, made)) {
+    return false;
+  }
+  for (int k = 0; k < 81; ++k) {
+    record.cells[k] = static_cast<uint8_t>(made.puzzle.cells[k]);
+  }
+  return true;
+}
+
 void process(const Context& cx, Chunk& chunk, Result& result) {
   const WriteOptions& options = cx.config.write;
   uint64_t number = chunk.first;
-  for (const Record& record : chunk.records) {
+  Made made;
+  for (Record& record : chunk.records) {
+    if (cx.config.generate > 0 && !make(cx, record, made)) {
+      chunk.short_of_time = true;
+      break;
+    }
     const std::string& source = cx.sources[record.source];
     if (!record.puzzle()) {
       ++chunk.stats.refused;
@@ -275,7 +344,16 @@ void process(const Context& cx, Chunk& chunk, Result& result) {
       continue;
     }
     solve(record, cx.solve, result);
-    const Caption caption{source, record.line, number++, {}};
+    Stats& s = chunk.stats;
+    std::string_view note;
+    if (cx.config.generate > 0) {
+      result.origin = {true, cx.config.seed, made.symmetry, made.givens};
+      s.givens += static_cast<uint64_t>(made.givens);
+      s.givens_min = std::min(s.givens_min, made.givens);
+      s.givens_max = std::max(s.givens_max, made.givens);
+      note = chunk.notes.emplace_back(made_note(result));
+    }
+    const Caption caption{source, record.line, number++, note};
     if (options.format == Format::svg) {
       write_svg_puzzle(options, caption, result, chunk.out);
     } else if (options.format == Format::pdf) {
@@ -284,7 +362,6 @@ void process(const Context& cx, Chunk& chunk, Result& result) {
     } else {
       write_result(options, source, record.line, result, chunk.out);
     }
-    Stats& s = chunk.stats;
     ++s.puzzles;
     ++s.verdicts[static_cast<int>(result.verdict)];
     ++s.iterations[std::clamp<int32_t>(result.etat.niter, 0, 10)];
@@ -365,6 +442,28 @@ class Progress {
   Clock::time_point last_{};
   bool shown_ = false;
 };
+
+void write_made_summary(const Config& config, const Stats& s, double seconds, Output& err) {
+  std::string text;
+  append_printf(text, tr("seed: %llu\n"), static_cast<unsigned long long>(config.seed));
+  append_printf(text, tr("puzzles made: %llu of %llu\n"),
+                static_cast<unsigned long long>(s.puzzles),
+                static_cast<unsigned long long>(config.generate));
+  if (s.puzzles > 0) {
+    text += tr("iterations run:");
+    for (int e = 1; e <= 10; ++e) {
+      if (s.iterations[e] > 0) {
+        append_printf(text, " %d: %llu", e, static_cast<unsigned long long>(s.iterations[e]));
+      }
+    }
+    text += '\n';
+    append_printf(text, tr("givens: %d to %d, %.1f on average\n"), s.givens_min, s.givens_max,
+                  static_cast<double>(s.givens) / static_cast<double>(s.puzzles));
+  }
+  const double rate = seconds > 0 ? static_cast<double>(s.puzzles) / seconds : 0;
+  append_printf(text, tr("time: %.3f s, %.0f puzzles/s\n"), seconds, rate);
+  err.write(text);
+}
 
 void write_summary(const Stats& s, bool solved, bool counted, double seconds, Output& err) {
   std::string text;
@@ -477,12 +576,16 @@ int run(const Config& config) {
   if (operands.empty()) {
     operands.emplace_back("-");
   }
-  Context cx{config, {}, {}};
+  Context cx{config, {}, {}, Deadline::max()};
   for (const std::string& name : operands) {
     cx.sources.push_back(is_puzzle_operand(name) ? kArgumentSource : name);
   }
-  cx.solve.count = config.write.count;
+  cx.solve.count = config.write.count || config.generate > 0;
   cx.solve.journal = config.write.explain || config.write.hint;
+  if (config.time_limit > 0) {
+    cx.deadline = start + std::chrono::duration_cast<Clock::duration>(
+                              std::chrono::duration<double>(config.time_limit));
+  }
 
   Output out(1);
   Output err(2);
@@ -506,7 +609,14 @@ int run(const Config& config) {
     err.write("sudoku-batch: " + why + "\n");
     return 2;
   }
-  Inputs inputs(operands);
+  const std::vector<std::string> no_operands;
+  Inputs inputs(config.generate > 0 ? no_operands : operands);
+  Numbers numbers(config.generate,
+                  config.demand.iterations_min >= kDeep ? std::size_t{1} : kMadeChunk);
+  auto fill = [&](Chunk& chunk) {
+    return config.generate > 0 ? numbers.fill(chunk) : inputs.fill(chunk);
+  };
+  bool short_of_time = false;
   Progress progress(!config.quiet && ::isatty(2) == 1, start);
   Stats stats;
   uint64_t numbered = 0;  // puzzles handed to the workers so far
@@ -517,16 +627,19 @@ int run(const Config& config) {
   }
   out.write(header);
 
-  auto stopped = [&] { return out.error() != 0 || frames.error() != 0; };
+  auto stopped = [&] { return out.error() != 0 || frames.error() != 0 || short_of_time; };
   auto number = [&numbered](Chunk& chunk) {
     chunk.first = numbered + 1;
     numbered += static_cast<uint64_t>(std::count_if(chunk.records.begin(), chunk.records.end(),
                                                     [](const Record& r) { return r.puzzle(); }));
   };
+  // Once a chunk came short of time, nothing after it is written: the
+  // output is the puzzles made in order up to there.
   auto commit = [&](Chunk& chunk) {
     if (stopped()) {
       return;
     }
+    short_of_time = chunk.short_of_time;
     if (svg) {
       frames.write(chunk.out);
     } else {
@@ -541,16 +654,22 @@ int run(const Config& config) {
       err.write(chunk.trailer);
     }
     stats.add(chunk.stats);
-    progress.update(stats.puzzles + stats.refused, inputs.records(), inputs.bytes(), inputs.total(),
-                    err);
+    if (config.generate > 0) {
+      progress.update(stats.puzzles, config.generate, config.generate, config.generate, err);
+    } else {
+      progress.update(stats.puzzles + stats.refused, inputs.records(), inputs.bytes(),
+                      inputs.total(), err);
+    }
   };
   auto reset = [](Chunk& chunk) {
     chunk.records.clear();
     chunk.leaves.clear();
+    chunk.notes.clear();
     chunk.out.clear();
     chunk.err.clear();
     chunk.trailer.clear();
     chunk.stats = Stats{};
+    chunk.short_of_time = false;
   };
 
   const unsigned jobs = config.dialogue ? 1 : std::max(1U, config.jobs);
@@ -562,7 +681,7 @@ int run(const Config& config) {
     bool more = true;
     while (more && !stopped()) {
       reset(chunk);
-      more = inputs.fill(chunk);
+      more = fill(chunk);
       number(chunk);
       if (config.dialogue) {
         process_dialogue(cx, dialogue, chunk);
@@ -593,7 +712,7 @@ int run(const Config& config) {
         chunk->records.reserve(kChunk);
       }
       reset(*chunk);
-      more = inputs.fill(*chunk);
+      more = fill(*chunk);
       number(*chunk);
       pool.submit(chunk.get());
       in_flight.push_back(std::move(chunk));
@@ -640,9 +759,21 @@ int run(const Config& config) {
     err.write(message);
     return 2;
   }
+  if (short_of_time) {
+    std::string message;
+    append_printf(message, tr("sudoku-batch: time limit reached: %llu of %llu puzzles made\n"),
+                  static_cast<unsigned long long>(stats.puzzles),
+                  static_cast<unsigned long long>(config.generate));
+    err.write(message);
+    status = 1;
+  }
   if (config.stats) {
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    write_summary(stats, !config.dialogue, config.write.count && !config.dialogue, seconds, err);
+    if (config.generate > 0) {
+      write_made_summary(config, stats, seconds, err);
+    } else {
+      write_summary(stats, !config.dialogue, config.write.count && !config.dialogue, seconds, err);
+    }
   }
   return status;
 }

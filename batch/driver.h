@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/generate.h"
 #include "batch/writers.h"
 
 namespace batch {
@@ -25,14 +26,22 @@ struct Config {
   bool stats = false;  // a summary on standard error at the end
   // Files, "-" for standard input, or puzzles of exactly 81 cell characters.
   std::vector<std::string> operands;
+  // --generate: the number of puzzles to make instead of reading any (0:
+  // read), what is asked of them, the run's seed, and the time allowed in
+  // seconds (0: no limit).
+  uint64_t generate = 0;
+  Demand demand;
+  uint64_t seed = 0;
+  double time_limit = 0;
 };
 
 /// True when `operand` is itself a puzzle: exactly 81 cell characters.
 bool is_puzzle_operand(const std::string& operand);
 
 /// Runs the program on descriptors 0, 1 and 2. Returns the exit status: 0
-/// when every line was read, 1 when some line was refused, 2 when an input
-/// could not be read or the output could not be written.
+/// when every line was read (or every puzzle made), 1 when some line was
+/// refused (or the time limit passed first), 2 when an input could not be
+/// read or the output could not be written.
 int run(const Config& config);
 
 }  // namespace batch

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -73,6 +74,38 @@ class Help : public CLI::Formatter {
   }
 };
 
+// Reads "K" or "K-L", each within lo..hi, into k and l; a message when
+// the text is not that.
+std::string read_range(const std::string& text, int32_t lo, int32_t hi, int32_t& k, int32_t& l) {
+  const std::size_t dash = text.find('-');
+  const std::string first = text.substr(0, dash);
+  const std::string last = dash == std::string::npos ? first : text.substr(dash + 1);
+  auto number = [lo, hi](const std::string& digits, int32_t& v) {
+    if (digits.empty() || digits.size() > 2 ||
+        digits.find_first_not_of("0123456789") != std::string::npos) {
+      return false;
+    }
+    v = std::stoi(digits);
+    return v >= lo && v <= hi;
+  };
+  std::string why;
+  if (!number(first, k) || !number(last, l) || k > l) {
+    batch::append_printf(why, batch::tr("'%s' is not K or K-L with %d <= K <= L <= %d"),
+                         text.c_str(), lo, hi);
+  }
+  return why;
+}
+
+// A seed for a run that names none: below 10^15, so that it reads and
+// copies easily and stays exact as a JSON number.
+uint64_t fresh_seed() {
+  std::random_device device;
+  const uint64_t noise =
+      (uint64_t{device()} << 32 | device()) ^
+      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  return noise % 1000000000000000U;
+}
+
 }  // namespace
 
 namespace {
@@ -130,6 +163,60 @@ int run_program(int argc, char** argv) {
       ->option_text(tr("N"));
   app.add_flag("-q,--quiet", config.quiet, tr("no progress line"));
   app.add_flag("-s,--stats", config.stats, tr("a summary on standard error at the end"));
+  // Making puzzles.
+  auto* generate = app.add_option("-g,--generate", config.generate,
+                                  tr("make N puzzles that the forced placements solve"))
+                       ->check(CLI::PositiveNumber)
+                       ->option_text(tr("N"));
+  int32_t unused = 0;
+  auto range_check = [&unused](int32_t lo, int32_t hi) {
+    return CLI::Validator(
+        [lo, hi, &unused](const std::string& text) {
+          return read_range(text, lo, hi, unused, unused);
+        },
+        "");
+  };
+  std::string iterations = "1-10";
+  std::string givens = "17-81";
+  std::string symmetry = "none";
+  auto* depth = app.add_option("--iterations", iterations,
+                               tr("K or K-L: the iterations that solve them (1 to 10)"))
+                    ->check(range_check(1, 10))
+                    ->option_text("K[-L]")
+                    ->needs(generate);
+  app.add_option("--givens", givens, tr("K-L: the number of givens"))
+      ->check(range_check(0, 81))
+      ->option_text("K-L")
+      ->needs(generate);
+  bool not_minimal = false;
+  app.add_flag("--no-minimal", not_minimal, tr("skip the check that every given is needed"))
+      ->needs(generate);
+  app.add_flag("--beyond", config.demand.beyond,
+               tr("puzzles with one solution that the forced placements do not finish"))
+      ->needs(generate)
+      ->excludes(depth);
+  app.add_option("--symmetry", symmetry,
+                 tr("none, rotate180, rotate90, mirror, flip, diagonal or random"))
+      ->check(CLI::Validator(
+          [](const std::string& name) {
+            batch::Symmetry s{};
+            std::string why;
+            if (!batch::symmetry_named(name, s)) {
+              batch::append_printf(why, tr("'%s' is not a symmetry"), name.c_str());
+            }
+            return why;
+          },
+          ""))
+      ->option_text(tr("NAME"))
+      ->needs(generate);
+  auto* seed = app.add_option("--seed", config.seed, tr("the seed (default: a fresh one)"))
+                   ->option_text("S")
+                   ->needs(generate);
+  app.add_option("--time-limit", config.time_limit, tr("give up after this many seconds"))
+      ->check(CLI::Range(0.0, 1e9))
+      ->option_text(tr("SECONDS"))
+      ->needs(generate);
+  generate->excludes(count)->excludes(explain)->excludes(hint)->excludes(dialogue);
   // Described in the usage lines, which the help shows instead of a list of
   // positionals.
   app.add_option("operands", config.operands);
@@ -169,6 +256,26 @@ int run_program(int argc, char** argv) {
   std::transform(paper_name.begin(), paper_name.end(), paper_name.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   config.write.paper = paper->count() > 0 ? papers.at(paper_name) : batch::locale_paper();
+  if (config.generate > 0) {
+    if (!config.operands.empty()) {
+      std::cerr << "sudoku-batch: " << tr("--generate reads no FILE or PUZZLE") << '\n'
+                << tr("Try 'sudoku-batch --help' for more information.") << '\n';
+      return 2;
+    }
+    read_range(iterations, 1, 10, config.demand.iterations_min, config.demand.iterations_max);
+    read_range(givens, 0, 81, config.demand.givens_min, config.demand.givens_max);
+    if (config.demand.givens_max < 17) {
+      std::cerr << "sudoku-batch: "
+                << tr("--givens: no puzzle with fewer than 17 givens has one solution") << '\n';
+      return 2;
+    }
+    batch::symmetry_named(symmetry, config.demand.symmetry);
+    config.demand.minimal = !not_minimal;
+    config.write.made = true;
+    if (seed->count() == 0) {
+      config.seed = fresh_seed();
+    }
+  }
   return batch::run(config);
 }
 

@@ -28,6 +28,7 @@ void solve(const Record& record, const SolveOptions& options, Result& result) {
   } else {
     result.verdict = Verdict::aucune;
   }
+  result.origin.made = false;
   result.solutions = -1;
   result.repeated = false;
   if (options.count) {

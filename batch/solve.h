@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "batch/generate.h"
 #include "batch/record.h"
 #include "solver/rapide.h"
 #include "solver/solver.h"
@@ -33,6 +34,13 @@ struct Result {
   Grid solution{};         // when solutions == 1
   bool repeated = false;   // with SolveOptions::count: the givens repeat a digit
   Doublon doublon{};       // the first repeated digit, when `repeated`
+  // A puzzle that --generate made: how, for the writers to say.
+  struct Origin {
+    bool made = false;
+    uint64_t seed = 0;  // the run's seed; the record's line is the puzzle's number
+    Symmetry symmetry = Symmetry::none;
+    int32_t givens = 0;
+  } origin{};
 };
 
 /// Solves the puzzle of `record` into `result` (reused between calls).

@@ -89,6 +89,9 @@ void write_legend(const Picture& picture, int top, std::string& out) {
 }  // namespace
 
 View svg_view(const WriteOptions& options) {
+  if (options.made) {
+    return View::givens;  // a made puzzle is drawn to be solved
+  }
   if (options.explain) {
     return View::explain;
   }

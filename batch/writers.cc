@@ -42,6 +42,19 @@ void append_iterations(const Resolution& etat, std::string& out) {
   }
 }
 
+// The iterations as JSON objects, comma-separated.
+void append_json_iterations(const Resolution& etat, std::string& out) {
+  for (int32_t e = 1; e <= etat.niter; ++e) {
+    out += e > 1 ? ",{\"carres\":" : "{\"carres\":";
+    append_number(static_cast<uint64_t>(etat.ncarres[e]), out);
+    out += ",\"lignes\":";
+    append_number(static_cast<uint64_t>(etat.nlignes[e]), out);
+    out += ",\"colonnes\":";
+    append_number(static_cast<uint64_t>(etat.ncolonnes[e]), out);
+    out += '}';
+  }
+}
+
 // How many placements the options list: all, the first, or none.
 int32_t listed(const WriteOptions& options, const Result& result) {
   if (options.explain) {
@@ -219,16 +232,7 @@ void write_jsonl(const WriteOptions& options, std::string_view source, uint64_t 
   out += "\",\"verdict\":\"";
   out += verdict_text(result.verdict);
   out += "\",\"iterations\":[";
-  const Resolution& etat = result.etat;
-  for (int32_t e = 1; e <= etat.niter; ++e) {
-    out += e > 1 ? ",{\"carres\":" : "{\"carres\":";
-    append_number(static_cast<uint64_t>(etat.ncarres[e]), out);
-    out += ",\"lignes\":";
-    append_number(static_cast<uint64_t>(etat.nlignes[e]), out);
-    out += ",\"colonnes\":";
-    append_number(static_cast<uint64_t>(etat.ncolonnes[e]), out);
-    out += '}';
-  }
+  append_json_iterations(result.etat, out);
   out += "],\"grid\":\"";
   append_grid81(result.grille, out);
   out += '"';
@@ -261,6 +265,105 @@ void write_jsonl(const WriteOptions& options, std::string_view source, uint64_t 
     out += ']';
   }
   out += "}\n";
+}
+
+// --- puzzles made by --generate -------------------------------------------
+
+void write_made_line(const Result& result, std::string& out) {
+  append_grid81(result.givens, out);
+  out += " # ";
+  if (result.verdict == Verdict::trouve) {
+    out += "iterations ";
+    append_number(static_cast<uint64_t>(result.etat.niter), out);
+  } else {
+    out += verdict_text(result.verdict);
+  }
+  out += ", ";
+  append_number(static_cast<uint64_t>(result.origin.givens), out);
+  out += " givens";
+  if (result.origin.symmetry != Symmetry::none) {
+    out += ", symmetry ";
+    out += symmetry_name(result.origin.symmetry);
+  }
+  out += '\n';
+}
+
+void write_made_text(uint64_t number, const Result& result, std::string& out) {
+  append_printf(out, tr("puzzle %llu (seed %llu)\n"), static_cast<unsigned long long>(number),
+                static_cast<unsigned long long>(result.origin.seed));
+  draw_grid(result.givens, out);
+  if (result.verdict == Verdict::trouve) {
+    append_printf(out, tr("iterations: %d, givens: %d"), result.etat.niter, result.origin.givens);
+  } else {
+    append_printf(out, tr("beyond the forced placements (%s), givens: %d"),
+                  verdict_text(result.verdict), result.origin.givens);
+  }
+  if (result.origin.symmetry != Symmetry::none) {
+    append_printf(out, tr(", symmetry: %s"), symmetry_name(result.origin.symmetry));
+  }
+  out += "\n\n";
+}
+
+void write_made_csv(uint64_t number, const Result& result, std::string& out) {
+  append_number(number, out);
+  out += ',';
+  append_grid81(result.givens, out);
+  out += ',';
+  append_grid81(result.solution, out);
+  out += ',';
+  append_number(static_cast<uint64_t>(result.origin.givens), out);
+  out += ',';
+  out += verdict_text(result.verdict);
+  out += ",\"";
+  append_iterations(result.etat, out);
+  out += "\",";
+  out += symmetry_name(result.origin.symmetry);
+  out += ',';
+  append_number(result.origin.seed, out);
+  out += '\n';
+}
+
+void write_made_jsonl(uint64_t number, const Result& result, std::string& out) {
+  out += "{\"number\":";
+  append_number(number, out);
+  out += ",\"puzzle\":\"";
+  append_grid81(result.givens, out);
+  out += "\",\"solution\":\"";
+  append_grid81(result.solution, out);
+  out += "\",\"givens\":";
+  append_number(static_cast<uint64_t>(result.origin.givens), out);
+  out += ",\"verdict\":\"";
+  out += verdict_text(result.verdict);
+  out += "\",\"iterations\":[";
+  append_json_iterations(result.etat, out);
+  out += "],\"symmetry\":\"";
+  out += symmetry_name(result.origin.symmetry);
+  out += "\",\"seed\":";
+  append_number(result.origin.seed, out);
+  out += "}\n";
+}
+
+// The forms of a made puzzle; false for a format that has none of its own.
+bool write_made(const WriteOptions& options, uint64_t number, const Result& result,
+                std::string& out) {
+  switch (options.format) {
+    case Format::text:
+      write_made_text(number, result, out);
+      return true;
+    case Format::line:
+      write_made_line(result, out);
+      return true;
+    case Format::csv:
+      write_made_csv(number, result, out);
+      return true;
+    case Format::jsonl:
+      write_made_jsonl(number, result, out);
+      return true;
+    case Format::svg:
+    case Format::pdf:
+      break;
+  }
+  return false;
 }
 
 }  // namespace
@@ -364,6 +467,10 @@ void write_header(const WriteOptions& options, std::string& out) {
   if (options.format != Format::csv) {
     return;
   }
+  if (options.made) {
+    out += "number,puzzle,solution,givens,verdict,iterations,symmetry,seed\n";
+    return;
+  }
   out += "source,line,givens,verdict,iterations,grid";
   if (options.count) {
     out += ",solutions,solution";
@@ -376,6 +483,9 @@ void write_header(const WriteOptions& options, std::string& out) {
 
 void write_result(const WriteOptions& options, std::string_view source, uint64_t line,
                   const Result& result, std::string& out) {
+  if (result.origin.made && write_made(options, line, result, out)) {
+    return;
+  }
   switch (options.format) {
     case Format::text:
       write_text(options, source, line, result, out);

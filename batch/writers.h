@@ -15,6 +15,12 @@
 //          (batch/svg_writer.h);
 //   pdf    a printable book, grids a page (batch/pdf_writer.h).
 //
+// Puzzles made by --generate (Result::origin) are written in forms of their
+// own: line gives the puzzle as an input line with a comment ("# iterations
+// 4, 24 givens"), so that the output can be read back; text draws the
+// puzzle; csv and jsonl give the puzzle, its solution, givens, verdict,
+// iterations, symmetry and the run's seed.
+//
 // The verdicts and the machine formats' error messages are never translated;
 // the text format's labels and sentences are.
 #pragma once
@@ -40,6 +46,7 @@ struct WriteOptions {
   bool hint = false;     // the first placement only
   int per_page = 4;      // pdf: grids a page, 1, 2, 4 or 6
   Paper paper = Paper::a4;
+  bool made = false;     // the puzzles are made by --generate, not read
 };
 
 /// Appends what comes before the first record (the csv header row).

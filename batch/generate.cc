@@ -1,0 +1,487 @@
+// Puzzle making. Terms: a puzzle "holds" when it has the property the run
+// asks for, solved by the forced placements (`resoudre_vite`, which gives
+// what the dialogue gives) or, beyond them, one solution by the counter. The
+// givens go a symmetry orbit at a time: the one cell, or the two or four
+// cells that the symmetry maps onto each other.
+//
+// Taking givens away first tries blocks of orbits at once (the first thirty
+// of a full grid nearly always go together), halving the block when the
+// puzzle stops holding, down to one orbit at a time.
+//
+// Whether a given can go may change as others go, but only in one way. The
+// digits that singles alone can place grow with the givens: a candidate that
+// more givens rule out stays ruled out, so a single stays single, whatever
+// the order of the scans. A solve that stops because an iteration placed
+// nothing has reached all that singles can place; a puzzle with fewer givens
+// gets no further, so a given whose removal stalls the solve is needed for
+// good. Only a solve cut short by the ten-iteration cap can turn out
+// differently with fewer givens (fewer givens can save iterations), so the
+// orbits found needed that way are tried again until none can go. Having one
+// solution is monotone too: one pass does for it.
+#include "batch/generate.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+
+#include "solver/rapide.h"
+
+namespace batch {
+namespace {
+
+// splitmix64: a whole sequence from any 64-bit state, good enough for
+// shuffling, and cheap to seed from (seed, index).
+struct Hasard {
+  uint64_t etat;
+
+  uint64_t suivant() {
+    uint64_t z = (etat += 0x9E3779B97F4A7C15U);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9U;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBU;
+    return z ^ (z >> 31);
+  }
+  // Uniform in 0 .. n - 1 (n > 0), by multiply and shift.
+  uint32_t sous(uint32_t n) {
+    return static_cast<uint32_t>(((suivant() >> 32) * uint64_t{n}) >> 32);
+  }
+  template <typename T, std::size_t N>
+  void melange(std::array<T, N>& a, int n) {
+    for (int k = n - 1; k > 0; --k) {
+      std::swap(a[k], a[sous(static_cast<uint32_t>(k + 1))]);
+    }
+  }
+};
+
+constexpr std::array<Symmetry, 6> kSymetries{Symmetry::none,     Symmetry::rotate180,
+                                             Symmetry::rotate90, Symmetry::mirror,
+                                             Symmetry::flip,     Symmetry::diagonal};
+
+// The orbits of a symmetry: each orbit's cells, listed once, by its first
+// cell in reading order.
+struct Orbites {
+  std::array<std::array<int8_t, 4>, 81> cases{};
+  std::array<int8_t, 81> taille{};
+  std::array<int8_t, 81> premieres{};  // the first cell of each orbit
+  int n = 0;
+};
+
+Orbites orbites(Symmetry s) {
+  Orbites o;
+  for (int c = 0; c < 81; ++c) {
+    int premiere = c;
+    for (int d = symmetric_cell(s, c); d != c; d = symmetric_cell(s, d)) {
+      premiere = std::min(premiere, d);
+    }
+    if (premiere != c) {
+      continue;
+    }
+    int t = 0;
+    int d = c;
+    do {
+      o.cases[c][t++] = static_cast<int8_t>(d);
+      d = symmetric_cell(s, d);
+    } while (d != c);
+    o.taille[c] = static_cast<int8_t>(t);
+    o.premieres[o.n++] = static_cast<int8_t>(c);
+  }
+  return o;
+}
+
+const std::array<Orbites, 6> kOrbites = [] {
+  std::array<Orbites, 6> o{};
+  for (std::size_t k = 0; k < kSymetries.size(); ++k) {
+    o[k] = orbites(kSymetries[k]);
+  }
+  return o;
+}();
+
+// A complete grid at random: the three boxes of the diagonal filled freely
+// (they share no unit), then the cell with the fewest digits left first, its
+// digits in random order, backtracking on a dead end.
+struct Remplissage {
+  Grid& grille;
+  Hasard& hasard;
+  std::array<uint16_t, 27> pris{};  // digits present in each line, column, box
+
+  static int boite(int c) { return 3 * (c / 27) + c % 9 / 3; }
+  uint16_t libres(int c) const {
+    return static_cast<uint16_t>(~(pris[c / 9] | pris[9 + c % 9] | pris[18 + boite(c)]) & 0x3FE);
+  }
+  void pose(int c, int d) {
+    grille.cells[c] = d;
+    const auto bit = static_cast<uint16_t>(1U << d);
+    pris[c / 9] ^= bit;
+    pris[9 + c % 9] ^= bit;
+    pris[18 + boite(c)] ^= bit;
+  }
+
+  bool remplit() {
+    int meilleure = -1;
+    int moins = 10;
+    for (int c = 0; c < 81; ++c) {
+      if (grille.cells[c] == 0) {
+        const int n = std::popcount(libres(c));
+        if (n < moins) {
+          moins = n;
+          meilleure = c;
+        }
+      }
+    }
+    if (meilleure < 0) {
+      return true;
+    }
+    uint16_t reste = libres(meilleure);
+    while (reste != 0) {
+      // One of the digits left, at random.
+      int k = static_cast<int>(hasard.sous(static_cast<uint32_t>(std::popcount(reste))));
+      uint16_t r = reste;
+      while (k-- > 0) {
+        r &= static_cast<uint16_t>(r - 1);
+      }
+      const int d = std::countr_zero(r);
+      reste &= static_cast<uint16_t>(~(1U << d));
+      pose(meilleure, d);
+      if (remplit()) {
+        return true;
+      }
+      pose(meilleure, d);  // the exclusive or takes it back out
+      grille.cells[meilleure] = 0;
+    }
+    return false;
+  }
+
+  void fait() {
+    grille = Grid{};
+    for (int b = 0; b < 3; ++b) {
+      std::array<int, 9> chiffres{1, 2, 3, 4, 5, 6, 7, 8, 9};
+      hasard.melange(chiffres, 9);
+      for (int k = 0; k < 9; ++k) {
+        pose(30 * b + 9 * (k / 3) + k % 3, chiffres[k]);
+      }
+    }
+    remplit();
+  }
+};
+
+// The solve of a puzzle by the forced placements.
+struct Essai {
+  Resolution etat;
+  bool trouve = false;
+  bool trop = false;  // not finished, and the dialogue says "trop de possibilite"
+  // Not finished within the ten iterations, the last of them still placing.
+  bool coupe() const { return !trouve && etat.progres == 1; }
+};
+
+Essai essaie(const Grid& puzzle) {
+  Essai e;
+  Grid g = puzzle;
+  resoudre_vite(g, e.etat);
+  e.trouve = e.etat.nremplies == 81;
+  e.trop = !e.trouve && (e.etat.posslign == 1 || e.etat.posscarre == 1 || e.etat.posscol == 1);
+  return e;
+}
+
+// Whether `puzzle` holds; when it does not, `pour_de_bon` tells whether no
+// puzzle with fewer givens can hold either.
+bool tient(const Grid& puzzle, bool beyond, bool& pour_de_bon) {
+  if (beyond) {
+    Grid solution;
+    pour_de_bon = true;
+    return compter_solutions(puzzle, solution) == 1;
+  }
+  const Essai e = essaie(puzzle);
+  pour_de_bon = !e.coupe();
+  return e.trouve;
+}
+
+int nombre(const Grid& puzzle) {
+  return static_cast<int>(
+      std::count_if(puzzle.cells.begin(), puzzle.cells.end(), [](int32_t v) { return v != 0; }));
+}
+
+// The depth score of a puzzle that the forced placements finish: its
+// iterations first, then how late its digits are placed on the whole (the
+// sum of each placement's iteration), which leads the local search towards
+// puzzles about to need one iteration more.
+int64_t score(const Essai& e) {
+  int64_t tard = 0;
+  for (int32_t b = 1; b <= e.etat.niter; ++b) {
+    tard += int64_t{b} * (e.etat.ncarres[b] + e.etat.nlignes[b] + e.etat.ncolonnes[b]);
+  }
+  return int64_t{e.etat.niter} * 100000 + tard;
+}
+
+class Atelier {
+ public:
+  Atelier(const Demand& demand, Hasard& hasard, Deadline deadline)
+      : demand_(demand), hasard_(hasard), deadline_(deadline) {}
+
+  bool fait(Made& made) {
+    symetrie_ = demand_.symmetry;
+    if (symetrie_ == Symmetry::random) {
+      symetrie_ = kSymetries[hasard_.sous(kSymetries.size())];
+    }
+    orbites_ = &kOrbites[static_cast<std::size_t>(symetrie_)];
+    for (;;) {
+      if (std::chrono::steady_clock::now() >= deadline_) {
+        return false;
+      }
+      Remplissage{solution_, hasard_}.fait();
+      Grid puzzle = solution_;
+      std::array<int8_t, 81> ordre = orbites_->premieres;
+      hasard_.melange(ordre, orbites_->n);
+      depouille(puzzle, ordre, orbites_->n, 32);
+      if (demand_.minimal && !demand_.beyond) {
+        acheve(puzzle);
+      }
+      if (accepte(puzzle, made)) {
+        return true;
+      }
+      if (!demand_.beyond && essaie(puzzle).etat.niter < demand_.iterations_min &&
+          demand_.iterations_min >= kRecherche && cherche(puzzle) && accepte(puzzle, made)) {
+        return true;
+      }
+    }
+  }
+
+ private:
+  // From this depth on, puzzles made at random are too rare: search.
+  static constexpr int32_t kRecherche = 4;
+  // Moves of the local search without a better puzzle before it restarts
+  // from a new grid, and moves between looks at the clock.
+  static constexpr int kPatience = 3000;
+  static constexpr int kCoupsParHeure = 64;
+
+  void retire(Grid& g, int premiere) const {
+    for (int t = 0; t < orbites_->taille[premiere]; ++t) {
+      g.cells[orbites_->cases[premiere][t]] = 0;
+    }
+  }
+  void remet(Grid& g, int premiere) const {
+    for (int t = 0; t < orbites_->taille[premiere]; ++t) {
+      const int c = orbites_->cases[premiere][t];
+      g.cells[c] = solution_.cells[c];
+    }
+  }
+
+  // Takes away, from `puzzle`, the orbits ordre[0 .. n) that can go, in that
+  // order, trying `bloc` at a time while they go together. Notes against
+  // each orbit that stays the version of the puzzle it was tried on, or
+  // kPourDeBon.
+  void depouille(Grid& puzzle, const std::array<int8_t, 81>& ordre, int n, int bloc) {
+    essaye_.fill(0);
+    ++version_;
+    int k = 0;
+    while (k < n) {
+      const int m = std::min(bloc, n - k);
+      Grid essai = puzzle;
+      for (int t = k; t < k + m; ++t) {
+        retire(essai, ordre[t]);
+      }
+      bool pour_de_bon = false;
+      if (tient(essai, demand_.beyond, pour_de_bon)) {
+        puzzle = essai;
+        ++version_;
+        k += m;
+      } else if (m > 1) {
+        bloc = m / 2;
+      } else {
+        essaye_[ordre[k]] = pour_de_bon ? kPourDeBon : version_;
+        ++k;
+      }
+    }
+  }
+
+  // Tries each orbit left again until none can go: minimal for the method.
+  void acheve(Grid& puzzle) {
+    for (bool encore = true; encore;) {
+      encore = false;
+      for (int k = 0; k < orbites_->n; ++k) {
+        const int p = orbites_->premieres[k];
+        if (puzzle.cells[p] == 0 || essaye_[p] == version_ || essaye_[p] == kPourDeBon) {
+          continue;
+        }
+        Grid essai = puzzle;
+        retire(essai, p);
+        const Essai e = essaie(essai);
+        if (e.trouve) {
+          puzzle = essai;
+          ++version_;
+          encore = true;
+        } else {
+          essaye_[p] = e.coupe() ? version_ : kPourDeBon;
+        }
+      }
+    }
+  }
+
+  // The local search for depth, from `puzzle` (minimal): puts back one to
+  // three orbits of the solution, takes givens away again in random order,
+  // and keeps the new puzzle when it scores at least as well and is not too
+  // deep. Ends with a minimal puzzle deep enough, or false.
+  bool cherche(Grid& puzzle) {
+    int64_t meilleur = score(essaie(puzzle));
+    std::array<int8_t, 81> ordre{};
+    std::array<int8_t, 81> vides{};
+    for (int sans = 0; sans < kPatience; ++sans) {
+      if (sans % kCoupsParHeure == 0 && std::chrono::steady_clock::now() >= deadline_) {
+        return false;
+      }
+      Grid essai = puzzle;
+      int n_vides = 0;
+      for (int k = 0; k < orbites_->n; ++k) {
+        if (essai.cells[orbites_->premieres[k]] == 0) {
+          vides[n_vides++] = orbites_->premieres[k];
+        }
+      }
+      const int ajouts = 1 + static_cast<int>(hasard_.sous(3));
+      for (int a = 0; a < ajouts && n_vides > 0; ++a) {
+        const uint32_t k = hasard_.sous(static_cast<uint32_t>(n_vides));
+        remet(essai, vides[k]);
+        vides[k] = vides[--n_vides];
+      }
+      int n = 0;
+      for (int k = 0; k < orbites_->n; ++k) {
+        if (essai.cells[orbites_->premieres[k]] != 0) {
+          ordre[n++] = orbites_->premieres[k];
+        }
+      }
+      hasard_.melange(ordre, n);
+      depouille(essai, ordre, n, 1);
+      const Essai e = essaie(essai);
+      if (e.etat.niter > demand_.iterations_max) {
+        continue;
+      }
+      const int64_t s = score(e);
+      if (s > meilleur) {
+        sans = 0;
+      }
+      if (s >= meilleur) {
+        meilleur = s;
+        puzzle = essai;
+        if (e.etat.niter >= demand_.iterations_min) {
+          acheve(puzzle);
+          return true;
+        }
+      }
+    }
+    return false;
+  }
+
+  // The final checks of a puzzle against the demand; fills `made`.
+  bool accepte(const Grid& puzzle, Made& made) const {
+    const Essai e = essaie(puzzle);
+    const int givens = nombre(puzzle);
+    if (givens < demand_.givens_min || givens > demand_.givens_max) {
+      return false;
+    }
+    if (demand_.beyond ? !e.trop
+                       : (!e.trouve || e.etat.niter < demand_.iterations_min ||
+                          e.etat.niter > demand_.iterations_max)) {
+      return false;
+    }
+    Grid seule;
+    if (compter_solutions(puzzle, seule) != 1 || !(seule == solution_)) {
+      return false;
+    }
+    made.puzzle = puzzle;
+    made.solution = solution_;
+    made.symmetry = symetrie_;
+    made.givens = givens;
+    made.iterations = e.etat.niter;
+    return true;
+  }
+
+  const Demand& demand_;
+  Hasard& hasard_;
+  Deadline deadline_;
+  Symmetry symetrie_ = Symmetry::none;
+  const Orbites* orbites_ = nullptr;
+  Grid solution_{};
+  // The version of the puzzle each orbit was last found needed in, or
+  // kPourDeBon; reset by each pass of `depouille`.
+  static constexpr uint64_t kPourDeBon = UINT64_MAX;
+  uint64_t version_ = 0;
+  std::array<uint64_t, 81> essaye_{};
+};
+
+}  // namespace
+
+const char* symmetry_name(Symmetry s) {
+  switch (s) {
+    case Symmetry::none:
+      return "none";
+    case Symmetry::rotate180:
+      return "rotate180";
+    case Symmetry::rotate90:
+      return "rotate90";
+    case Symmetry::mirror:
+      return "mirror";
+    case Symmetry::flip:
+      return "flip";
+    case Symmetry::diagonal:
+      return "diagonal";
+    case Symmetry::random:
+      break;
+  }
+  return "random";
+}
+
+bool symmetry_named(std::string_view name, Symmetry& s) {
+  for (const Symmetry t :
+       {Symmetry::none, Symmetry::rotate180, Symmetry::rotate90, Symmetry::mirror, Symmetry::flip,
+        Symmetry::diagonal, Symmetry::random}) {
+    if (name == symmetry_name(t)) {
+      s = t;
+      return true;
+    }
+  }
+  return false;
+}
+
+int symmetric_cell(Symmetry s, int c) {
+  const int i = c % 9;  // column, from 0
+  const int j = c / 9;  // line, from 0
+  switch (s) {
+    case Symmetry::rotate180:
+      return 80 - c;
+    case Symmetry::rotate90:  // a quarter turn clockwise
+      return 9 * i + (8 - j);
+    case Symmetry::mirror:  // left and right
+      return 9 * j + (8 - i);
+    case Symmetry::flip:  // top and bottom
+      return 9 * (8 - j) + i;
+    case Symmetry::diagonal:  // about the diagonal from the top left
+      return 9 * i + j;
+    case Symmetry::none:
+    case Symmetry::random:
+      break;
+  }
+  return c;
+}
+
+bool minimal(const Grid& puzzle, bool beyond, Symmetry symmetry) {
+  for (int c = 0; c < 81; ++c) {
+    if (puzzle.cells[c] != 0) {
+      Grid essai = puzzle;
+      for (int d = c; essai.cells[d] != 0; d = symmetric_cell(symmetry, d)) {
+        essai.cells[d] = 0;
+      }
+      bool pour_de_bon = false;
+      if (tient(essai, beyond, pour_de_bon)) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+bool generate(const Demand& demand, uint64_t seed, uint64_t index, Deadline deadline, Made& made) {
+  // Each puzzle's own sequence, from the run's seed and its index.
+  Hasard melangeur{seed};
+  Hasard hasard{melangeur.suivant() ^ Hasard{index}.suivant()};
+  Atelier atelier(demand, hasard, deadline);
+  return atelier.fait(made);
+}
+
+}  // namespace batch
