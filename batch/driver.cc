@@ -35,7 +35,7 @@ constexpr std::size_t kChunk = 256;                   // records per chunk
 // Puzzles per chunk when making them: deep ones take long enough each for
 // the output to follow them one by one.
 constexpr std::size_t kMadeChunk = 64;
-constexpr int32_t kDeep = 4;
+constexpr int32_t kDeep = 6;
 
 struct Stats {
   uint64_t puzzles = 0;

@@ -199,18 +199,6 @@ int nombre(const Grid& puzzle) {
       std::count_if(puzzle.cells.begin(), puzzle.cells.end(), [](int32_t v) { return v != 0; }));
 }
 
-// The depth score of a puzzle that the forced placements finish: its
-// iterations first, then how late its digits are placed on the whole (the
-// sum of each placement's iteration), which leads the local search towards
-// puzzles about to need one iteration more.
-int64_t score(const Essai& e) {
-  int64_t tard = 0;
-  for (int32_t b = 1; b <= e.etat.niter; ++b) {
-    tard += int64_t{b} * (e.etat.ncarres[b] + e.etat.nlignes[b] + e.etat.ncolonnes[b]);
-  }
-  return int64_t{e.etat.niter} * 100000 + tard;
-}
-
 class Atelier {
  public:
   Atelier(const Demand& demand, Hasard& hasard, Deadline deadline)
@@ -246,11 +234,14 @@ class Atelier {
 
  private:
   // From this depth on, puzzles made at random are too rare: search.
-  static constexpr int32_t kRecherche = 4;
+  static constexpr int32_t kRecherche = 3;
   // Moves of the local search without a better puzzle before it restarts
   // from a new grid, and moves between looks at the clock.
   static constexpr int kPatience = 3000;
   static constexpr int kCoupsParHeure = 64;
+  // A move puts back one to this many orbits (tried: 3 to 12; 5 reaches
+  // depth 5 fastest).
+  static constexpr uint32_t kAjouts = 5;
 
   void retire(Grid& g, int premiere) const {
     for (int t = 0; t < orbites_->taille[premiere]; ++t) {
@@ -315,12 +306,13 @@ class Atelier {
     }
   }
 
-  // The local search for depth, from `puzzle` (minimal): puts back one to
-  // three orbits of the solution, takes givens away again in random order,
-  // and keeps the new puzzle when it scores at least as well and is not too
-  // deep. Ends with a minimal puzzle deep enough, or false.
+  // The local search for depth, from `puzzle` (minimal): puts back a few
+  // orbits of the solution, takes givens away again in random order, and
+  // keeps the new puzzle when it is at least as deep and not too deep (a
+  // finer score, such as how late the digits are placed, led nowhere
+  // faster). Ends with a minimal puzzle deep enough, or false.
   bool cherche(Grid& puzzle) {
-    int64_t meilleur = score(essaie(puzzle));
+    int32_t meilleur = essaie(puzzle).etat.niter;
     std::array<int8_t, 81> ordre{};
     std::array<int8_t, 81> vides{};
     for (int sans = 0; sans < kPatience; ++sans) {
@@ -334,7 +326,7 @@ class Atelier {
           vides[n_vides++] = orbites_->premieres[k];
         }
       }
-      const int ajouts = 1 + static_cast<int>(hasard_.sous(3));
+      const int ajouts = 1 + static_cast<int>(hasard_.sous(kAjouts));
       for (int a = 0; a < ajouts && n_vides > 0; ++a) {
         const uint32_t k = hasard_.sous(static_cast<uint32_t>(n_vides));
         remet(essai, vides[k]);
@@ -352,7 +344,7 @@ class Atelier {
       if (e.etat.niter > demand_.iterations_max) {
         continue;
       }
-      const int64_t s = score(e);
+      const int32_t s = e.etat.niter;
       if (s > meilleur) {
         sans = 0;
       }

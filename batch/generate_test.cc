@@ -1,0 +1,172 @@
+// Made puzzles checked apart from the code that made them: the dialogue's
+// literal `resoudre` for the verdict and the depth, the counter for one
+// solution, each given (with its symmetric partners) taken away in turn for
+// minimality, the pattern for symmetry.
+#include "batch/generate.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "solver/rapide.h"
+
+namespace batch {
+namespace {
+
+constexpr Deadline kNever = Deadline::max();
+
+Resolution literal(const Grid& puzzle) {
+  Grid g = puzzle;
+  Resolution etat;
+  resoudre(g, etat);
+  return etat;
+}
+
+bool finished(const Grid& puzzle) { return literal(puzzle).nremplies == 81; }
+
+bool one_solution(const Grid& puzzle) {
+  Grid solution;
+  return compter_solutions(puzzle, solution) == 1;
+}
+
+// Every given, with the cells the symmetry maps it to, found needed.
+void expect_minimal(const Made& m, bool beyond) {
+  for (int c = 0; c < 81; ++c) {
+    if (m.puzzle.cells[c] == 0) {
+      continue;
+    }
+    Grid less = m.puzzle;
+    for (int d = c; less.cells[d] != 0; d = symmetric_cell(m.symmetry, d)) {
+      less.cells[d] = 0;
+    }
+    EXPECT_FALSE(beyond ? one_solution(less) : finished(less)) << "cell " << c << " can go";
+  }
+}
+
+struct Case {
+  const char* name;
+  Demand demand;
+  int puzzles;
+};
+
+TEST(Generate, EveryPuzzleMeetsItsDemand) {
+  auto with = [](auto change) {
+    Demand d;
+    change(d);
+    return d;
+  };
+  const std::vector<Case> cases{
+      {"default", Demand{}, 30},
+      {"depth 1", with([](Demand& d) { d.iterations_min = d.iterations_max = 1; }), 10},
+      {"depth 3", with([](Demand& d) { d.iterations_min = d.iterations_max = 3; }), 10},
+      {"depth 4-5", with([](Demand& d) { d.iterations_min = 4, d.iterations_max = 5; }), 5},
+      {"givens 26-30", with([](Demand& d) { d.givens_min = 26, d.givens_max = 30; }), 10},
+      {"not minimal", with([](Demand& d) { d.minimal = false; }), 10},
+      {"rotate180", with([](Demand& d) { d.symmetry = Symmetry::rotate180; }), 10},
+      {"rotate90", with([](Demand& d) { d.symmetry = Symmetry::rotate90; }), 10},
+      {"mirror", with([](Demand& d) { d.symmetry = Symmetry::mirror; }), 10},
+      {"flip", with([](Demand& d) { d.symmetry = Symmetry::flip; }), 10},
+      {"diagonal", with([](Demand& d) { d.symmetry = Symmetry::diagonal; }), 10},
+      {"random", with([](Demand& d) { d.symmetry = Symmetry::random; }), 10},
+      {"beyond", with([](Demand& d) { d.beyond = true; }), 5},
+      {"beyond rotate180", with([](Demand& d) {
+         d.beyond = true;
+         d.symmetry = Symmetry::rotate180;
+       }),
+       3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (int index = 0; index < c.puzzles; ++index) {
+      SCOPED_TRACE("puzzle " + std::to_string(index));
+      Made m;
+      ASSERT_TRUE(generate(c.demand, 2026, static_cast<uint64_t>(index), kNever, m));
+      const Resolution etat = literal(m.puzzle);
+      int givens = 0;
+      for (int k = 0; k < 81; ++k) {
+        if (m.puzzle.cells[k] != 0) {
+          ++givens;
+          EXPECT_EQ(m.puzzle.cells[k], m.solution.cells[k]) << "cell " << k;
+        }
+        const int partner = symmetric_cell(m.symmetry, k);
+        EXPECT_EQ(m.puzzle.cells[k] != 0, m.puzzle.cells[partner] != 0) << k << " " << partner;
+      }
+      EXPECT_EQ(givens, m.givens);
+      EXPECT_GE(givens, c.demand.givens_min);
+      EXPECT_LE(givens, c.demand.givens_max);
+      Grid solution;
+      EXPECT_EQ(compter_solutions(m.puzzle, solution), 1);
+      EXPECT_EQ(solution, m.solution);
+      if (c.demand.symmetry != Symmetry::random) {
+        EXPECT_EQ(m.symmetry, c.demand.symmetry);
+      }
+      if (c.demand.beyond) {
+        // Not finished, and the dialogue says "trop de possibilite".
+        EXPECT_LT(etat.nremplies, 81);
+        EXPECT_TRUE(etat.posscarre == 1 || etat.posscol == 1 || etat.posslign == 1);
+      } else {
+        EXPECT_EQ(etat.nremplies, 81);
+        EXPECT_EQ(etat.niter, m.iterations);
+        EXPECT_GE(etat.niter, c.demand.iterations_min);
+        EXPECT_LE(etat.niter, c.demand.iterations_max);
+      }
+      if (c.demand.minimal) {
+        expect_minimal(m, c.demand.beyond);
+      }
+    }
+  }
+}
+
+TEST(Generate, SameSeedAndIndexSamePuzzle) {
+  Demand d;
+  d.symmetry = Symmetry::random;
+  Made a;
+  Made b;
+  Made other;
+  ASSERT_TRUE(generate(d, 5, 17, kNever, a));
+  ASSERT_TRUE(generate(d, 5, 16, kNever, other));  // another puzzle in between
+  ASSERT_TRUE(generate(d, 5, 17, kNever, b));
+  EXPECT_EQ(a.puzzle, b.puzzle);
+  EXPECT_EQ(a.symmetry, b.symmetry);
+  EXPECT_NE(a.puzzle, other.puzzle);
+  ASSERT_TRUE(generate(d, 6, 17, kNever, other));
+  EXPECT_NE(a.puzzle, other.puzzle);
+}
+
+TEST(Generate, PassedDeadlineFails) {
+  Made m;
+  EXPECT_FALSE(generate(Demand{}, 1, 0, Deadline::min(), m));
+  Demand ten;
+  ten.iterations_min = 10;
+  EXPECT_FALSE(
+      generate(ten, 1, 0, std::chrono::steady_clock::now() + std::chrono::milliseconds(50), m));
+}
+
+TEST(Generate, SymmetriesMapCellsAsNamed) {
+  struct Row {
+    const char* name;
+    int from;
+    int to;
+  };
+  // Cell 1 is the top line's second cell; 8 its last; 72 the bottom left.
+  for (const Row& r : std::vector<Row>{{"none", 1, 1},
+                                       {"rotate180", 1, 79},
+                                       {"rotate90", 1, 17},
+                                       {"rotate90", 8, 80},
+                                       {"mirror", 1, 7},
+                                       {"flip", 1, 73},
+                                       {"diagonal", 1, 9},
+                                       {"diagonal", 72, 8}}) {
+    SCOPED_TRACE(std::string(r.name) + " " + std::to_string(r.from));
+    Symmetry s{};
+    ASSERT_TRUE(symmetry_named(r.name, s));
+    EXPECT_STREQ(symmetry_name(s), r.name);
+    EXPECT_EQ(symmetric_cell(s, r.from), r.to);
+  }
+  Symmetry s{};
+  EXPECT_FALSE(symmetry_named("spiral", s));
+}
+
+}  // namespace
+}  // namespace batch
