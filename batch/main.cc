@@ -166,13 +166,14 @@ int run_program(int argc, char** argv) {
   // Making puzzles.
   auto* generate = app.add_option("-g,--generate", config.generate,
                                   tr("make N puzzles that the forced placements solve"))
-                       ->check(CLI::PositiveNumber)
+                       ->check(CLI::Range(uint64_t{1}, uint64_t{1000000000000}))
                        ->option_text(tr("N"));
-  int32_t unused = 0;
-  auto range_check = [&unused](int32_t lo, int32_t hi) {
+  auto range_check = [](int32_t lo, int32_t hi) {
     return CLI::Validator(
-        [lo, hi, &unused](const std::string& text) {
-          return read_range(text, lo, hi, unused, unused);
+        [lo, hi](const std::string& text) {
+          int32_t k = 0;
+          int32_t l = 0;
+          return read_range(text, lo, hi, k, l);
         },
         "");
   };
@@ -257,6 +258,10 @@ int run_program(int argc, char** argv) {
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   config.write.paper = paper->count() > 0 ? papers.at(paper_name) : batch::locale_paper();
   if (config.generate > 0) {
+    // Made puzzles are input lines unless asked otherwise.
+    if (app.get_option("--format")->count() == 0) {
+      config.write.format = batch::Format::line;
+    }
     if (!config.operands.empty()) {
       std::cerr << "sudoku-batch: " << tr("--generate reads no FILE or PUZZLE") << '\n'
                 << tr("Try 'sudoku-batch --help' for more information.") << '\n';
@@ -266,7 +271,8 @@ int run_program(int argc, char** argv) {
     read_range(givens, 0, 81, config.demand.givens_min, config.demand.givens_max);
     if (config.demand.givens_max < 17) {
       std::cerr << "sudoku-batch: "
-                << tr("--givens: no puzzle with fewer than 17 givens has one solution") << '\n';
+                << tr("--givens: no puzzle with fewer than 17 givens has one solution") << '\n'
+                << tr("Try 'sudoku-batch --help' for more information.") << '\n';
       return 2;
     }
     batch::symmetry_named(symmetry, config.demand.symmetry);

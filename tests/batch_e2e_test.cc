@@ -20,6 +20,7 @@
 #include <tuple>
 #include <vector>
 
+#include "solver/rapide.h"
 #include "solver/solver.h"
 #include "tests/support/child.h"
 
@@ -599,3 +600,107 @@ TEST(BatchMessages, FrenchWhenTheLocaleAsksForIt) {
 }
 
 }  // namespace
+
+// --- making puzzles ------------------------------------------------------------
+
+// Made puzzles, one run with one worker and one with three: the same bytes.
+// Each record checked apart from the program: the literal iterations give
+// its verdict and per-iteration counts, the counter its one solution, and
+// no given can go. The line form reads back as puzzles the dialogue solves.
+TEST(BatchGenerate, SameSeedSameOutputAndEveryPuzzleHolds) {
+  const std::vector<std::string> args{"--generate=60", "--seed=20261208", "--format=jsonl",
+                                      "--symmetry=random", "--stats"};
+  std::vector<std::string> one_job = args;
+  one_job.emplace_back("--jobs=1");
+  std::vector<std::string> three_jobs = args;
+  three_jobs.emplace_back("--jobs=3");
+  const Result one = batch(one_job);
+  const Result three = batch(three_jobs);
+  ASSERT_EQ(one.status, 0) << one.err;
+  ASSERT_EQ(three.status, 0) << three.err;
+  EXPECT_EQ(one.out, three.out);
+  EXPECT_TRUE(one.err.starts_with("seed: 20261208\npuzzles made: 60 of 60\n")) << one.err;
+
+  const std::vector<std::string> records = split(one.out, '\n');
+  ASSERT_EQ(records.size(), 60U);
+  std::string lines;
+  for (std::size_t n = 0; n < records.size(); ++n) {
+    const std::string& record = records[n];
+    SCOPED_TRACE(record);
+    EXPECT_EQ(json_value(record, "number"), std::to_string(n + 1));
+    EXPECT_EQ(json_value(record, "seed"), "20261208");
+    EXPECT_EQ(json_value(record, "verdict"), "le sudoku est trouve");
+    const Grid puzzle = grid_of(json_value(record, "puzzle"));
+    Grid solved = puzzle;
+    Resolution etat;
+    resoudre(solved, etat);
+    ASSERT_EQ(etat.nremplies, 81);
+    EXPECT_EQ(cells_of(solved), json_value(record, "solution"));
+    const std::vector<std::string> iterations = json_list(record, "iterations");
+    ASSERT_EQ(static_cast<int>(iterations.size()), etat.niter);
+    for (int e = 1; e <= etat.niter; ++e) {
+      EXPECT_EQ(json_value(iterations[e - 1], "carres"), std::to_string(etat.ncarres[e]));
+      EXPECT_EQ(json_value(iterations[e - 1], "lignes"), std::to_string(etat.nlignes[e]));
+      EXPECT_EQ(json_value(iterations[e - 1], "colonnes"), std::to_string(etat.ncolonnes[e]));
+    }
+    Grid solution;
+    EXPECT_EQ(compter_solutions(puzzle, solution), 1);
+    const int givens = static_cast<int>(
+        std::count_if(puzzle.cells.begin(), puzzle.cells.end(), [](int32_t v) { return v != 0; }));
+    EXPECT_EQ(json_value(record, "givens"), std::to_string(givens));
+    // Symmetric puzzles are minimal for their pattern, so only a puzzle
+    // without one must need every single given.
+    if (json_value(record, "symmetry") == "none") {
+      for (int c = 0; c < 81; ++c) {
+        if (puzzle.cells[c] != 0) {
+          Grid less = puzzle;
+          less.cells[c] = 0;
+          Resolution r;
+          resoudre(less, r);
+          EXPECT_LT(r.nremplies, 81) << "cell " << c << " can go";
+        }
+      }
+    }
+    lines += json_value(record, "puzzle") + " # from the test\n";
+  }
+  // The default format reads back.
+  const Result line = batch({"--generate=60", "--seed=20261208", "--symmetry=random"});
+  ASSERT_EQ(line.status, 0) << line.err;
+  const Result again = batch({"--format=line", "-"}, line.out, Output::file, Input::pipe);
+  EXPECT_EQ(again.status, 0) << again.err;
+  const std::vector<std::string> solved = split(again.out, '\n');
+  ASSERT_EQ(solved.size(), 60U);
+  for (const std::string& s : solved) {
+    EXPECT_EQ(split(s, '\t').at(1), "le sudoku est trouve");
+  }
+}
+
+// A request that cannot be met in time: status 1, a message, and only whole
+// records of what was made.
+TEST(BatchGenerate, TimeLimitEndsTheRunWithWhatWasMade) {
+  const Result r = batch({"--generate=3", "--iterations=10", "--time-limit=0.3", "--jobs=2"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "sudoku-batch: time limit reached: 0 of 3 puzzles made\n");
+}
+
+TEST(BatchGenerate, UsageErrors) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--generate=2", kGood},
+                                             {"--generate=0"},
+                                             {"--generate=2", "--iterations=0"},
+                                             {"--generate=2", "--iterations=5-3"},
+                                             {"--generate=2", "--iterations=11"},
+                                             {"--generate=2", "--givens=10-16"},
+                                             {"--generate=2", "--symmetry=spiral"},
+                                             {"--generate=2", "--beyond", "--iterations=3"},
+                                             {"--generate=2", "--count"},
+                                             {"--iterations=3"},
+                                             {"--seed=3"}}) {
+    SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : ""));
+    const Result r = batch(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(r.err.starts_with("sudoku-batch: ")) << r.err;
+  }
+}
