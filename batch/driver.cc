@@ -461,7 +461,8 @@ void write_made_summary(const Config& config, const Stats& s, double seconds, Ou
                   static_cast<double>(s.givens) / static_cast<double>(s.puzzles));
   }
   const double rate = seconds > 0 ? static_cast<double>(s.puzzles) / seconds : 0;
-  append_printf(text, tr("time: %.3f s, %.0f puzzles/s\n"), seconds, rate);
+  // Deep puzzles come slower than one a second: two decimals then.
+  append_printf(text, tr("time: %.3f s, %.*f puzzles/s\n"), seconds, rate < 10 ? 2 : 0, rate);
   err.write(text);
 }
 
