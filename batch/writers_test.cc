@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "batch/dialogue_writer.h"
 
@@ -110,6 +111,51 @@ TEST(Writers, Jsonl) {
                 R"x({"source":"f.txt","line":9,"error":"column 3: 'x' is not a cell (1-9, '.', )x"
                 R"x('0' or '_')"})x"
                 "\n");
+}
+
+// A made puzzle (here the full grid less two cells, as if a half turn kept
+// its pattern) in each format.
+TEST(Writers, MadePuzzle) {
+  Result result;
+  solve(puzzle_record(), SolveOptions{true, false}, result);
+  result.origin = {true, 42, Symmetry::rotate180, 79};
+  struct Row {
+    Format format;
+    std::string expected;
+  };
+  const std::vector<Row> rows{
+      {Format::text,
+       "puzzle 3 (seed 42)\n"
+       " . 2 3 | 4 5 6 | 7 8 9\n"
+       " 4 5 6 | 7 8 9 | 1 2 3\n"
+       " 7 8 9 | 1 2 3 | 4 5 6\n"
+       "-------+-------+-------\n"
+       " 2 3 4 | 5 6 7 | 8 9 1\n"
+       " 5 6 7 | 8 9 1 | 2 3 4\n"
+       " 8 9 1 | 2 3 4 | 5 6 7\n"
+       "-------+-------+-------\n"
+       " 3 4 5 | 6 7 8 | 9 1 2\n"
+       " 6 7 8 | 9 1 2 | 3 4 5\n"
+       " 9 1 2 | 3 4 5 | 6 7 .\n"
+       "iterations: 1, givens: 79, symmetry: rotate180\n\n"},
+      {Format::line, kGivens + " # iterations 1, 79 givens, symmetry rotate180\n"},
+      {Format::csv, "number,puzzle,solution,givens,verdict,iterations,symmetry,seed\n3," + kGivens +
+                        "," + kSolution + ",79,le sudoku est trouve,\"2,0,0\",rotate180,42\n"},
+      {Format::jsonl, R"({"number":3,"puzzle":")" + kGivens + R"(","solution":")" + kSolution +
+                          R"(","givens":79,"verdict":"le sudoku est trouve","iterations":)"
+                          R"([{"carres":2,"lignes":0,"colonnes":0}],"symmetry":"rotate180",)"
+                          R"("seed":42})"
+                          "\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(static_cast<int>(row.format));
+    WriteOptions options{row.format};
+    options.made = true;
+    std::string out;
+    write_header(options, out);
+    write_result(options, "-", 3, result, out);
+    EXPECT_EQ(out, row.expected);
+  }
 }
 
 TEST(Writers, NamesWithAnyByte) {
