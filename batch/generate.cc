@@ -59,9 +59,9 @@ constexpr std::array<Symmetry, 6> kSymetries{Symmetry::none,     Symmetry::rotat
 // The orbits of a symmetry: each orbit's cells, listed once, by its first
 // cell in reading order.
 struct Orbites {
-  std::array<std::array<int8_t, 4>, 81> cases{};
-  std::array<int8_t, 81> taille{};
-  std::array<int8_t, 81> premieres{};  // the first cell of each orbit
+  std::array<std::array<uint8_t, 4>, 81> cases{};
+  std::array<uint8_t, 81> taille{};
+  std::array<uint8_t, 81> premieres{};  // the first cell of each orbit
   int n = 0;
 };
 
@@ -78,11 +78,11 @@ Orbites orbites(Symmetry s) {
     int t = 0;
     int d = c;
     do {
-      o.cases[c][t++] = static_cast<int8_t>(d);
+      o.cases[c][t++] = static_cast<uint8_t>(d);
       d = symmetric_cell(s, d);
     } while (d != c);
-    o.taille[c] = static_cast<int8_t>(t);
-    o.premieres[o.n++] = static_cast<int8_t>(c);
+    o.taille[c] = static_cast<uint8_t>(t);
+    o.premieres[o.n++] = static_cast<uint8_t>(c);
   }
   return o;
 }
@@ -216,7 +216,7 @@ class Atelier {
       }
       Remplissage{solution_, hasard_}.fait();
       Grid puzzle = solution_;
-      std::array<int8_t, 81> ordre = orbites_->premieres;
+      std::array<uint8_t, 81> ordre = orbites_->premieres;
       hasard_.melange(ordre, orbites_->n);
       depouille(puzzle, ordre, orbites_->n, 32);
       if (demand_.minimal && !demand_.beyond) {
@@ -259,7 +259,7 @@ class Atelier {
   // order, trying `bloc` at a time while they go together. Notes against
   // each orbit that stays the version of the puzzle it was tried on, or
   // kPourDeBon.
-  void depouille(Grid& puzzle, const std::array<int8_t, 81>& ordre, int n, int bloc) {
+  void depouille(Grid& puzzle, const std::array<uint8_t, 81>& ordre, int n, int bloc) {
     essaye_.fill(0);
     ++version_;
     int k = 0;
@@ -313,8 +313,8 @@ class Atelier {
   // faster). Ends with a minimal puzzle deep enough, or false.
   bool cherche(Grid& puzzle) {
     int32_t meilleur = essaie(puzzle).etat.niter;
-    std::array<int8_t, 81> ordre{};
-    std::array<int8_t, 81> vides{};
+    std::array<uint8_t, 81> ordre{};
+    std::array<uint8_t, 81> vides{};
     for (int sans = 0; sans < kPatience; ++sans) {
       if (sans % kCoupsParHeure == 0 && std::chrono::steady_clock::now() >= deadline_) {
         return false;
