@@ -300,7 +300,7 @@ void report_refusal(const Context& cx, const Record& record, std::string& err) {
 }
 
 // A made puzzle's facts for its picture's caption, e.g. "iterations 4, 24
-// givens, seed 7".
+// givens".
 std::string made_note(const Result& result) {
   std::string note;
   if (result.verdict == Verdict::trouve) {
@@ -311,7 +311,6 @@ std::string made_note(const Result& result) {
   if (result.origin.symmetry != Symmetry::none) {
     append_printf(note, tr(", symmetry %s"), symmetry_name(result.origin.symmetry));
   }
-  append_printf(note, tr(", seed %llu"), static_cast<unsigned long long>(result.origin.seed));
   return note;
 }
 
@@ -580,6 +579,10 @@ int run(const Config& config) {
   Context cx{config, {}, {}, Deadline::max()};
   for (const std::string& name : operands) {
     cx.sources.push_back(is_puzzle_operand(name) ? kArgumentSource : name);
+  }
+  if (config.generate > 0) {
+    // Made puzzles come from the seed: pictures are captioned "seed S:N".
+    cx.sources.assign(1, "seed " + std::to_string(config.seed));
   }
   cx.solve.count = config.write.count || config.generate > 0;
   cx.solve.journal = config.write.explain || config.write.hint;

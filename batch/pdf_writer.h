@@ -33,8 +33,11 @@ struct Leaf {
 /// Whether this build can write PDF.
 bool pdf_available();
 
-/// Whether the book has answer pages for `options`.
-inline bool has_answers(const WriteOptions& options) { return options.count || options.explain; }
+/// Whether the book has answer pages for `options`; made puzzles come with
+/// their solutions, as counted ones do.
+inline bool has_answers(const WriteOptions& options) {
+  return options.count || options.explain || options.made;
+}
 
 /// Works out the leaf of `result`: the puzzle as given (with the next move
 /// marked for --hint), and when the book has answers, the answer.

@@ -46,7 +46,7 @@ struct WriteOptions {
   bool hint = false;     // the first placement only
   int per_page = 4;      // pdf: grids a page, 1, 2, 4 or 6
   Paper paper = Paper::a4;
-  bool made = false;     // the puzzles are made by --generate, not read
+  bool made = false;  // the puzzles are made by --generate, not read
 };
 
 /// Appends what comes before the first record (the csv header row).
