@@ -13,6 +13,12 @@ namespace {
 constexpr const char* kDomain = "sudoku-batch";
 
 const char* pick(const char* english, bool translate) { return translate ? tr(english) : english; }
+const char* pickn(const char* singular, const char* plural, unsigned long n, bool translate) {
+  if (translate) {
+    return trn(singular, plural, n);
+  }
+  return n == 1 ? singular : plural;
+}
 
 // A byte as people can read it: 'x' when printable, else its hexadecimal code.
 void append_byte(uint8_t byte, bool translate, std::string& out) {
@@ -28,6 +34,10 @@ void append_byte(uint8_t byte, bool translate, std::string& out) {
 }  // namespace
 
 const char* tr(const char* english) { return dgettext(kDomain, english); }
+
+const char* trn(const char* singular, const char* plural, unsigned long n) {
+  return dngettext(kDomain, singular, plural, n);
+}
 
 void start_messages(const char* dir) {
   std::setlocale(LC_ALL, "");
@@ -55,32 +65,71 @@ void append_refusal(const Record& record, bool translate, std::string& out) {
   std::string byte;
   append_byte(record.byte, translate, byte);
   const auto where = static_cast<unsigned long long>(record.where);
+  const auto first = static_cast<unsigned long long>(record.line);
+  const auto last = static_cast<unsigned long long>(record.last);
+  const unsigned count = record.count;
   switch (record.refusal) {
     case Refusal::none:
       break;
     case Refusal::bad_byte:
-      append_printf(out, pick("column %llu: %s is not a cell (1-9, '.', '0' or '_')", translate),
+      append_printf(out,
+                    pick("column %llu: %s is not a cell (1-9, or '.', '0', '_', '*', 'x' or '-' "
+                         "for an empty cell)",
+                         translate),
                     where, byte.c_str());
       break;
     case Refusal::after_cells:
       append_printf(out,
                     pick("column %llu: %s after the 81 cells; a comment starts with a blank, "
-                         "a tab, ';', ':' or '#'",
+                         "';', ':', '#' or ','",
                          translate),
                     where, byte.c_str());
       break;
     case Refusal::cell_count:
       append_printf(out,
-                    pick("%u cells; a puzzle line has 81, a row of the block form 9", translate),
-                    static_cast<unsigned>(record.count));
+                    pickn("%u cell; a puzzle line has 81, a row of the block form 9",
+                          "%u cells; a puzzle line has 81, a row of the block form 9", count,
+                          translate),
+                    count);
       break;
     case Refusal::too_long:
       append_printf(out, pick("a line of %llu bytes that is not a puzzle", translate), where);
       break;
     case Refusal::short_block:
-      append_printf(
-          out, pick("a block of %u rows; a puzzle in block form has 9 rows of 9 cells", translate),
-          static_cast<unsigned>(record.count));
+      append_printf(out,
+                    pickn("lines %llu-%llu: a block of %u row; a puzzle in block form has 9 "
+                          "rows of 9 cells",
+                          "lines %llu-%llu: a block of %u rows; a puzzle in block form has 9 "
+                          "rows of 9 cells",
+                          count, translate),
+                    first, last, count);
+      break;
+    case Refusal::long_block:
+      append_printf(out,
+                    pick("lines %llu-%llu: %u rows with no break; puzzles in block form are set "
+                         "apart by a blank line, a heading or a border",
+                         translate),
+                    first, last, count);
+      break;
+    case Refusal::block_rule:
+      append_printf(out,
+                    pick("lines %llu-%llu: a rule after row %u of a block; rules stand after "
+                         "rows 3 and 6, or after every row",
+                         translate),
+                    first, last, count);
+      break;
+    case Refusal::utf16:
+      out += record.byte == 0
+                 ? pick("UTF-16 text (little-endian), not read; convert it to UTF-8, for "
+                        "example with iconv -f UTF-16 -t UTF-8",
+                        translate)
+                 : pick("UTF-16 text (big-endian), not read; convert it to UTF-8, for "
+                        "example with iconv -f UTF-16 -t UTF-8",
+                        translate);
+      break;
+    case Refusal::not_text:
+      out += pick("not text (NUL or control bytes), the input is not read from here on",
+                  translate);
       break;
   }
 }

@@ -14,6 +14,9 @@ namespace batch {
 /// The message catalogue's text for `english` (through gettext, domain
 /// "sudoku-batch").
 const char* tr(const char* english);
+/// The catalogue's singular or plural of a text for the number `n` (through
+/// gettext's plural forms).
+const char* trn(const char* singular, const char* plural, unsigned long n);
 /// Marks a text for the catalogue without translating it here.
 constexpr const char* tr_noop(const char* english) { return english; }
 

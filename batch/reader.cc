@@ -9,17 +9,116 @@
 namespace batch {
 namespace {
 
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_empty_cell(char c) {
+  return c == '.' || c == '0' || c == '_' || c == '*' || c == 'x' || c == 'X' || c == '-';
+}
+bool is_cell(char c) { return (c >= '1' && c <= '9') || is_empty_cell(c); }
+bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool starts_field(char c) { return c == ';' || c == ':' || c == '#' || c == ','; }
+
 uint8_t cell_value(char c) {
-  if (c >= '1' && c <= '9') {
-    return static_cast<uint8_t>(c - '0');
+  return c >= '1' && c <= '9' ? static_cast<uint8_t>(c - '0') : uint8_t{0};
+}
+
+// The length of the separator at text[k]: a blank, a tab or '|' (1), a
+// box-drawing character U+2500..U+257F in UTF-8 (3), or none (0).
+std::size_t separator(const char* text, std::size_t k, std::size_t kept) {
+  const char c = text[k];
+  if (is_blank(c) || c == '|') {
+    return 1;
+  }
+  if (c == '\xE2' && k + 2 < kept && (text[k + 1] == '\x94' || text[k + 1] == '\x95') &&
+      (static_cast<unsigned char>(text[k + 2]) & 0xC0) == 0x80) {
+    return 3;
   }
   return 0;
 }
 
-bool is_cell(char c) { return (c >= '0' && c <= '9') || c == '.' || c == '_'; }
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-bool starts_comment(char c) { return is_blank(c) || c == ';' || c == ':' || c == '#'; }
-bool is_rule(char c) { return c == '-' || c == '+' || c == '='; }
+std::size_t skip_separators(const char* text, std::size_t k, std::size_t kept) {
+  while (k < kept) {
+    const std::size_t n = separator(text, k, kept);
+    if (n == 0) {
+      break;
+    }
+    k += n;
+  }
+  return k;
+}
+
+// Whether the cells that end at `p` may end the line: what follows is
+// separators to the end, or a comment.
+bool ends_cells(const char* text, std::size_t p, std::size_t kept, uint64_t length,
+                bool together) {
+  const std::size_t q = skip_separators(text, p, kept);
+  const bool blank_after = q > p && is_blank(text[p]);
+  if (q >= kept) {
+    return kept == length || (together && blank_after);
+  }
+  return starts_field(text[q]) || (blank_after && (together || !is_cell(text[q])));
+}
+
+bool is_rule_line(const char* text, std::size_t start, std::size_t kept) {
+  for (std::size_t k = start; k < kept;) {
+    const char c = text[k];
+    if (c == '-' || c == '+' || c == '=') {
+      ++k;
+      continue;
+    }
+    const std::size_t n = separator(text, k, kept);
+    if (n == 0) {
+      return false;
+    }
+    k += n;
+  }
+  return true;
+}
+
+// "[Name]" with blanks around: a section header; `puzzle` says whether it
+// opens the section of the puzzle.
+bool is_section(const char* text, std::size_t start, std::size_t kept, bool& puzzle) {
+  std::size_t end = kept;
+  while (end > start && is_blank(text[end - 1])) {
+    --end;
+  }
+  if (text[start] != '[' || end - start < 2 || text[end - 1] != ']') {
+    return false;
+  }
+  static constexpr char kPuzzle[] = "puzzle";
+  puzzle = end - start - 2 == 6;
+  for (std::size_t k = 0; puzzle && k < 6; ++k) {
+    const char c = text[start + 1 + k];
+    puzzle = (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == kPuzzle[k];
+  }
+  return true;
+}
+
+// A box-drawing corner that opens a drawn grid at its top left: U+250C to
+// U+250F, U+2552 to U+2554 or U+256D.
+bool is_top_corner(const char* text, std::size_t k, std::size_t kept) {
+  if (k + 2 >= kept || text[k] != '\xE2') {
+    return false;
+  }
+  const auto b = static_cast<unsigned char>(text[k + 2]);
+  return text[k + 1] == '\x94' ? b >= 0x8C && b <= 0x8F
+                               : text[k + 1] == '\x95' && ((b >= 0x92 && b <= 0x94) || b == 0xAD);
+}
+
+bool is_heading(const char* text, std::size_t start, std::size_t kept) {
+  if (!is_letter(text[start]) || text[start] == 'x' || text[start] == 'X') {
+    return false;
+  }
+  int cells = 0;
+  for (std::size_t k = start; k < kept; ++k) {
+    const char c = text[k];
+    cells += is_cell(c) && c != 'x' && c != 'X' ? 1 : 0;
+  }
+  return cells < 9;
+}
+
+bool non_text(const Record& r) {
+  return r.refusal == Refusal::bad_byte && (r.byte < 0x20 || r.byte >= 0x7F);
+}
 
 }  // namespace
 
@@ -33,186 +132,293 @@ void Reader::end_of_input() { ended_ = true; }
 void Reader::drop_partial_line() {
   partial_kept_ = 0;
   partial_length_ = 0;
+  partial_open_ = false;
 }
-
-void Reader::push(const Record& record) { queue_[queued_++] = record; }
 
 bool Reader::next(Record& record) {
   for (;;) {
-    if (taken_ < queued_) {
+    if (!probing_ && taken_ < queued_) {
       record = queue_[taken_++];
       return true;
     }
-    queued_ = 0;
-    taken_ = 0;
+    if (taken_ == queued_) {
+      queued_ = 0;
+      taken_ = 0;
+    }
     if (at_ == end_) {
       if (!ended_ || flushed_) {
         return false;
       }
       flushed_ = true;
-      if (partial_length_ > 0) {
+      if (partial_open_ && !stopped_) {
         ++line_;
         judge(partial_.data(), partial_kept_, partial_length_);
-        partial_kept_ = 0;
-        partial_length_ = 0;
       }
-      if (rows_ > 0) {
-        refuse_block();
+      drop_partial_line();
+      if (!stopped_) {
+        end_block();
       }
+      probing_ = false;
       continue;
     }
-    const auto* found =
-        static_cast<const char*>(std::memchr(at_, '\n', static_cast<std::size_t>(end_ - at_)));
-    const char* stop = found != nullptr ? found : end_;
-    const auto size = static_cast<std::size_t>(stop - at_);
-    if (found == nullptr || partial_length_ > 0) {
-      const std::size_t room = kKept - partial_kept_;
-      const std::size_t copied = std::min(room, size);
+    if (after_cr_) {
+      after_cr_ = false;
+      if (*at_ == '\n') {
+        ++at_;
+        continue;
+      }
+    }
+    if (stopped_) {
+      at_ = end_;
+      continue;
+    }
+    const auto left = static_cast<std::size_t>(end_ - at_);
+    const auto* lf = static_cast<const char*>(std::memchr(at_, '\n', left));
+    const auto* cr = static_cast<const char*>(
+        std::memchr(at_, '\r', static_cast<std::size_t>((lf != nullptr ? lf : end_) - at_)));
+    const char* stop = cr != nullptr ? cr : lf;
+    const auto size = static_cast<std::size_t>((stop != nullptr ? stop : end_) - at_);
+    const char* line = at_;
+    if (stop == nullptr || partial_open_) {
+      const std::size_t copied = std::min(kKept - partial_kept_, size);
       std::memcpy(partial_.data() + partial_kept_, at_, copied);
       partial_kept_ += copied;
       partial_length_ += size;
-      if (size > 0) {
-        partial_last_ = stop[-1];
-      }
+      partial_open_ = true;
     }
-    at_ = found != nullptr ? found + 1 : end_;
-    if (found == nullptr) {
+    if (stop == nullptr) {
+      at_ = end_;
       continue;
     }
+    at_ = stop + 1;
+    after_cr_ = *stop == '\r';
     ++line_;
-    if (partial_length_ > 0) {
+    if (partial_open_) {
       judge(partial_.data(), partial_kept_, partial_length_);
-      partial_kept_ = 0;
-      partial_length_ = 0;
+      drop_partial_line();
     } else {
-      judge(stop - size, size, size);
+      judge(line, std::min(size, kKept), size);
     }
   }
 }
 
 void Reader::judge(const char* text, std::size_t kept, uint64_t length) {
-  // The line end's CR, and a byte order mark at the start of the input.
-  const char last = kept == length ? (kept > 0 ? text[kept - 1] : 0) : partial_last_;
-  if (length > 0 && last == '\r') {
-    --length;
+  Record record;
+  record.source = source_;
+  record.line = line_;
+  switch (classify(text, kept, length, record)) {
+    case Kind::skip:
+      end_block();
+      after_rule_ = false;
+      break;
+    case Kind::rule:
+      block_rule();
+      break;
+    case Kind::row:
+      block_row();
+      break;
+    case Kind::record:
+      end_block();
+      after_rule_ = false;
+      push(record);
+      break;
   }
-  // A line is judged on the same bytes whether it came whole or in pieces.
-  kept = static_cast<std::size_t>(std::min<uint64_t>({kept, length, kKept}));
+}
+
+Reader::Kind Reader::classify(const char* text, std::size_t kept, uint64_t length,
+                              Record& record) {
+  if (line_ == 1 && kept >= 2 &&
+      (std::memcmp(text, "\xFF\xFE", 2) == 0 || std::memcmp(text, "\xFE\xFF", 2) == 0)) {
+    record.refusal = Refusal::utf16;
+    record.byte = text[0] == '\xFF' ? 0 : 1;
+    return Kind::record;
+  }
   if (line_ == 1 && kept >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0) {
     text += 3;
     kept -= 3;
     length -= 3;
   }
-
   std::size_t start = 0;
   while (start < kept && is_blank(text[start])) {
     ++start;
   }
   if (start == length || (start < kept && text[start] == '#')) {
-    return;
+    return Kind::skip;
+  }
+  if (start == kept) {
+    record.refusal = Refusal::too_long;  // blanks past what is kept
+    record.where = length;
+    return Kind::record;
+  }
+  bool puzzle_section = false;
+  if (is_section(text, start, kept, puzzle_section)) {
+    other_section_ = !puzzle_section;
+    return Kind::skip;
+  }
+  if (other_section_ || is_heading(text, start, kept)) {
+    return Kind::skip;
+  }
+  if (kept == length && is_rule_line(text, start, kept)) {
+    top_border_ = is_top_corner(text, start, kept);
+    return Kind::rule;
   }
 
-  Record record;
-  record.source = source_;
-  record.line = line_;
-
-  // One puzzle on the line.
-  std::size_t run = start;
-  while (run < kept && run - start < 81 && is_cell(text[run])) {
-    ++run;
-  }
-  if (run - start == 81 && (run == length || (run < kept && starts_comment(text[run])))) {
-    for (std::size_t k = 0; k < 81; ++k) {
-      record.cells[k] = cell_value(text[start + k]);
-    }
-    if (rows_ > 0) {
-      refuse_block();
-    }
-    push(record);
-    return;
-  }
-
-  // A block row, a rule, or a refusal.
-  uint32_t cells = 0;
-  std::size_t bad = kept;
-  bool rule = false;
-  for (std::size_t k = start; k < kept; ++k) {
+  // The cells, up to the first byte that is neither a cell nor a separator.
+  uint32_t n = 0;
+  bool together = true;
+  bool row = false;
+  bool puzzle = false;
+  std::size_t after81 = 0;
+  std::size_t k = start;
+  while (k < kept) {
     const char c = text[k];
     if (is_cell(c)) {
-      ++cells;
-    } else if (is_rule(c)) {
-      rule = true;
-    } else if (!is_blank(c) && c != '|') {
-      bad = k;
+      if (n < 81) {
+        cells_[n] = cell_value(c);
+      }
+      ++n;
+      ++k;
+      if (n == 9) {
+        row = ends_cells(text, k, kept, length, together);
+      } else if (n == 81) {
+        puzzle = ends_cells(text, k, kept, length, together);
+        after81 = k;
+      }
+      continue;
+    }
+    const std::size_t s = separator(text, k, kept);
+    if (s == 0) {
       break;
     }
+    together = together && n == 0;
+    k += s;
   }
-  if (bad == kept && kept == length) {
-    if (cells == 0) {
-      return;  // a rule between the rows of a block, or blanks and bars
-    }
-    if (cells == 9 && !rule) {
-      block_row(text + start, kept - start);
-      return;
+  if (puzzle) {
+    record.cells = cells_;
+    return Kind::record;
+  }
+  if (row) {
+    return Kind::row;
+  }
+  if (k < kept && text[k] == '\0') {
+    record.refusal = Refusal::not_text;
+    return Kind::record;
+  }
+  if (n >= 81) {
+    const std::size_t q = skip_separators(text, after81, kept);
+    if (q < kept && !is_cell(text[q])) {
+      record.refusal = Refusal::after_cells;
+      record.where = q + 1;
+      record.byte = static_cast<uint8_t>(text[q]);
+      return Kind::record;
     }
   }
-
-  if (bad == kept && rule && cells > 0) {
-    // Cells and rule characters mixed: the first rule character is the fault.
-    bad = start;
-    while (!is_rule(text[bad])) {
-      ++bad;
-    }
-  }
-  if (run - start == 81 && run < kept && !is_cell(text[run])) {
-    record.refusal = Refusal::after_cells;
-    record.where = run + 1;
-    record.byte = static_cast<uint8_t>(text[run]);
-  } else if (bad < kept) {
+  if (k < kept && n < 81) {
     record.refusal = Refusal::bad_byte;
-    record.where = bad + 1;
-    record.byte = static_cast<uint8_t>(text[bad]);
+    record.where = k + 1;
+    record.byte = static_cast<uint8_t>(text[k]);
   } else if (kept < length) {
     record.refusal = Refusal::too_long;
     record.where = length;
   } else {
     record.refusal = Refusal::cell_count;
-    record.count = cells;
+    record.count = n;
   }
-  if (rows_ > 0) {
-    refuse_block();
-  }
-  push(record);
+  return Kind::record;
 }
 
-void Reader::block_row(const char* text, std::size_t size) {
+void Reader::block_row() {
   if (rows_ == 0) {
     block_line_ = line_;
+    ruled_ = false;
+    every_row_ = false;
   }
-  int i = 0;
-  for (std::size_t k = 0; k < size; ++k) {
-    if (is_cell(text[k])) {
-      block_[rows_ * 9 + i++] = cell_value(text[k]);
-    }
+  block_last_ = line_;
+  after_rule_ = false;
+  if (rows_ < 9) {
+    std::copy_n(cells_.begin(), 9, block_.begin() + rows_ * 9);
+  } else if (damage_ == Refusal::none) {
+    damage_ = Refusal::long_block;
   }
-  if (++rows_ == 9) {
-    Record record;
-    record.source = source_;
-    record.line = block_line_;
-    record.cells = block_;
-    rows_ = 0;
-    push(record);
-  }
+  ++rows_;
 }
 
-void Reader::refuse_block() {
+void Reader::block_rule() {
+  const bool doubled = after_rule_;
+  after_rule_ = true;
+  if (rows_ == 0) {
+    return;  // a border above a block
+  }
+  if (doubled || top_border_) {
+    end_block();  // two rules in a row, or the top border of the next block: a break
+    after_rule_ = true;
+    return;
+  }
+  if (damage_ != Refusal::none || rows_ >= 9) {
+    return;  // after the ninth row, a border below: the next break ends the block
+  }
+  if (!ruled_ && rows_ == 1) {
+    every_row_ = true;
+  } else if (!every_row_ && rows_ != 3 && rows_ != 6) {
+    damage_ = Refusal::block_rule;
+    damage_row_ = rows_;
+  }
+  ruled_ = true;
+}
+
+void Reader::end_block() {
+  if (rows_ == 0) {
+    return;
+  }
   Record record;
   record.source = source_;
   record.line = block_line_;
-  record.refusal = Refusal::short_block;
-  record.count = static_cast<uint32_t>(rows_);
+  record.last = block_last_;
+  record.count = rows_;
+  if (damage_ != Refusal::none) {
+    record.refusal = damage_;
+    if (damage_ == Refusal::block_rule) {
+      record.count = damage_row_;
+    }
+  } else if (rows_ == 9) {
+    record.cells = block_;
+    record.last = 0;
+    record.count = 0;
+  } else {
+    record.refusal = Refusal::short_block;
+  }
   rows_ = 0;
+  damage_ = Refusal::none;
   push(record);
+}
+
+void Reader::push(const Record& record) {
+  if (record.refusal == Refusal::not_text || record.refusal == Refusal::utf16) {
+    // The input as a whole: named at the first line held back, if any.
+    Record whole = record;
+    if (probing_ && queued_ > 0) {
+      whole.line = queue_[0].line;
+      queued_ = 0;
+      taken_ = 0;
+    }
+    queue_[queued_++] = whole;
+    probing_ = false;
+    stopped_ = true;
+    rows_ = 0;
+    return;
+  }
+  if (probing_ && non_text(record)) {
+    queue_[queued_++] = record;
+    if (queued_ == kBinaryProbe) {
+      Record whole = queue_[0];
+      whole.refusal = Refusal::not_text;
+      queued_ = 0;
+      push(whole);
+    }
+    return;
+  }
+  probing_ = false;
+  queue_[queued_++] = record;
 }
 
 }  // namespace batch

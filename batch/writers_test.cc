@@ -33,7 +33,7 @@ Record refused_record() {
   r.line = 9;
   r.refusal = Refusal::bad_byte;
   r.where = 3;
-  r.byte = 'x';
+  r.byte = '@';
   return r;
 }
 
@@ -72,7 +72,7 @@ TEST(Writers, Text) {
             "  iteration 1: 8 has only one place in box 9: (9,9)\n"
             "\n"
             "f.txt:9\n"
-            "refused: column 3: 'x' is not a cell (1-9, '.', '0' or '_')\n"
+            "refused: column 3: '@' is not a cell (1-9, or '.', '0', '_', '*', 'x' or '-' for an empty cell)\n"
             "\n");
   const std::string hint = write(Format::text, false, false, true);
   EXPECT_NE(hint.find("iteration 1: 2 boxes, 0 lines, 0 columns\n"
@@ -84,10 +84,10 @@ TEST(Writers, Text) {
 TEST(Writers, Line) {
   EXPECT_EQ(write(Format::line, false, false, false),
             kSolution + "\tle sudoku est trouve\t2,0,0\n" +
-                "error\tf.txt\t9\tcolumn 3: 'x' is not a cell (1-9, '.', '0' or '_')\n");
+                "error\tf.txt\t9\tcolumn 3: '@' is not a cell (1-9, or '.', '0', '_', '*', 'x' or '-' for an empty cell)\n");
   EXPECT_EQ(write(Format::line, true, false, true),
             kSolution + "\tle sudoku est trouve\t2,0,0\t1\t1:carres:1@(1,1)\n" +
-                "error\tf.txt\t9\tcolumn 3: 'x' is not a cell (1-9, '.', '0' or '_')\n");
+                "error\tf.txt\t9\tcolumn 3: '@' is not a cell (1-9, or '.', '0', '_', '*', 'x' or '-' for an empty cell)\n");
 }
 
 TEST(Writers, Csv) {
@@ -96,7 +96,7 @@ TEST(Writers, Csv) {
             "f.txt,7," +
                 kGivens + ",le sudoku est trouve,\"2,0,0\"," + kSolution + ",1," + kSolution +
                 ",1:carres:1@(1,1) 1:carres:8@(9,9),\n"
-                "f.txt,9,,,,,,,,\"column 3: 'x' is not a cell (1-9, '.', '0' or '_')\"\n");
+                "f.txt,9,,,,,,,,\"column 3: '@' is not a cell (1-9, or '.', '0', '_', '*', 'x' or '-' for an empty cell)\"\n");
 }
 
 TEST(Writers, Jsonl) {
@@ -108,8 +108,8 @@ TEST(Writers, Jsonl) {
                 R"(","placements":[{"iteration":1,"phase":"carres","digit":1,"i":1,"j":1},)"
                 R"({"iteration":1,"phase":"carres","digit":8,"i":9,"j":9}]})"
                 "\n"
-                R"x({"source":"f.txt","line":9,"error":"column 3: 'x' is not a cell (1-9, '.', )x"
-                R"x('0' or '_')"})x"
+                R"x({"source":"f.txt","line":9,"error":"column 3: '@' is not a cell (1-9, or '.', )x"
+                R"x('0', '_', '*', 'x' or '-' for an empty cell)"})x"
                 "\n");
 }
 
