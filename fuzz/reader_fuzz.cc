@@ -1,10 +1,16 @@
 // The batch program's puzzle reader on any bytes. The first byte chooses the
 // size of the blocks the rest is fed in; the records must be the same as
-// when it is fed whole, and there must be exactly one record per puzzle or
-// refused line, as a small model of the line rules counts them: a line is
-// skipped (blank, '#' comment, rule), a row of a block (nine cells among
-// blanks and bars), or gives a record; a block gives one record when its
-// ninth row comes, and a block cut short one refusal more.
+// when it is fed whole, and there must be exactly one record per puzzle,
+// refused line or block, as a small model of the line rules counts them:
+// lines end at LF, CR LF or a lone CR; a line is skipped (blank, '#'
+// comment, section header or a line of a section other than the puzzle's,
+// heading), a rule, a row (nine cells among separators, then a comment), or
+// gives a record; a run of rows gives one record at the next break (a
+// skipped line, a record, two rules in a row, a rule opening a drawn grid,
+// the end); a UTF-16 mark, a NUL byte or four non-text refusals first end
+// the input with one record.
+#include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -37,70 +43,200 @@ std::vector<Record> read(std::string_view input, std::size_t block) {
   return records;
 }
 
-bool is_cell(char c) { return (c >= '0' && c <= '9') || c == '.' || c == '_'; }
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_cell(char c) { return std::string_view("123456789.0_*xX-").find(c) != std::string_view::npos; }
 
-enum class Kind { skip, row, record };
+// Bytes of the separator at the front of `s`: blank, tab, '|', or U+2500..U+257F.
+std::size_t separator(std::string_view s) {
+  if (!s.empty() && (is_blank(s[0]) || s[0] == '|')) {
+    return 1;
+  }
+  if (s.size() >= 3 && s[0] == '\xE2' && (s[1] == '\x94' || s[1] == '\x95') &&
+      (static_cast<unsigned char>(s[2]) >> 6) == 2) {
+    return 3;
+  }
+  return 0;
+}
 
-Kind classify(std::string_view line, bool first) {
-  if (!line.empty() && line.back() == '\r') {
-    line.remove_suffix(1);
-  }
-  if (first && line.substr(0, 3) == "\xEF\xBB\xBF") {
-    line.remove_prefix(3);
-  }
-  std::size_t start = 0;
-  while (start < line.size() && start < Reader::kKept && is_blank(line[start])) {
-    ++start;
-  }
-  if (start == line.size() || (start < Reader::kKept && line[start] == '#')) {
-    return Kind::skip;
-  }
-  if (line.size() > Reader::kKept) {
-    return Kind::record;
-  }
-  int cells = 0;
-  bool rule = false;
-  for (const char c : line) {
-    if (is_cell(c)) {
-      ++cells;
-    } else if (c == '-' || c == '+' || c == '=') {
-      rule = true;
-    } else if (!is_blank(c) && c != '|') {
-      return Kind::record;
+enum class Kind { skip, rule, top_rule, row, record, non_text, whole };
+
+struct Model {
+  bool first = true;
+  bool other_section = false;
+
+  // Whether cells ending where `rest` starts may end the line.
+  static bool ends(std::string_view rest, bool full, bool together) {
+    std::string_view after = rest;
+    while (!after.empty() && separator(after) > 0) {
+      after.remove_prefix(separator(after));
     }
+    const bool blank = after.size() < rest.size() && is_blank(rest[0]);
+    if (after.empty()) {
+      return full || (together && blank);
+    }
+    return std::string_view(";:#,").find(after[0]) != std::string_view::npos ||
+           (blank && (together || !is_cell(after[0])));
   }
-  if (cells == 0) {
-    return Kind::skip;
+
+  Kind classify(std::string_view line) {
+    const bool at_start = first;
+    first = false;
+    uint64_t length = line.size();
+    std::string_view s = line.substr(0, Reader::kKept);
+    if (at_start && (s.starts_with("\xFF\xFE") || s.starts_with("\xFE\xFF"))) {
+      return Kind::whole;
+    }
+    if (at_start && s.starts_with("\xEF\xBB\xBF")) {
+      s.remove_prefix(3);
+      length -= 3;
+    }
+    const bool full = s.size() == length;
+    while (!s.empty() && is_blank(s[0])) {
+      s.remove_prefix(1);
+    }
+    if (s.empty()) {
+      return full ? Kind::skip : Kind::record;
+    }
+    if (s[0] == '#') {
+      return Kind::skip;
+    }
+    std::string_view trimmed = s;
+    while (!trimmed.empty() && is_blank(trimmed.back())) {
+      trimmed.remove_suffix(1);
+    }
+    if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
+      std::string name(trimmed.substr(1, trimmed.size() - 2));
+      for (char& c : name) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      }
+      other_section = name != "puzzle";
+      return Kind::skip;
+    }
+    if (other_section) {
+      return Kind::skip;
+    }
+    if (std::isalpha(static_cast<unsigned char>(s[0])) != 0 && s[0] != 'x' && s[0] != 'X' &&
+        std::count_if(s.begin(), s.end(),
+                      [](char c) { return is_cell(c) && c != 'x' && c != 'X'; }) < 9) {
+      return Kind::skip;
+    }
+    if (full) {
+      bool rule = true;
+      for (std::string_view r = s; rule && !r.empty();) {
+        const std::size_t n = r[0] == '-' || r[0] == '+' || r[0] == '=' ? 1 : separator(r);
+        rule = n > 0;
+        r.remove_prefix(rule ? n : 0);
+      }
+      if (rule) {
+        const bool top = s.size() >= 3 && s[0] == '\xE2' &&
+                         ((s[1] == '\x94' && s[2] >= '\x8C' && s[2] <= '\x8F') ||
+                          (s[1] == '\x95' && ((s[2] >= '\x92' && s[2] <= '\x94') || s[2] == '\xAD')));
+        return top ? Kind::top_rule : Kind::rule;
+      }
+    }
+    int cells = 0;
+    bool together = true;
+    bool row = false;
+    std::string_view r = s;
+    while (!r.empty()) {
+      if (is_cell(r[0])) {
+        r.remove_prefix(1);
+        ++cells;
+        if (cells == 81 && ends(r, full, together)) {
+          return Kind::record;
+        }
+        row = row || (cells == 9 && ends(r, full, together));
+      } else if (separator(r) > 0) {
+        together = together && cells == 0;
+        r.remove_prefix(separator(r));
+      } else {
+        break;
+      }
+    }
+    if (row) {
+      return Kind::row;
+    }
+    if (!r.empty() && r[0] == '\0') {
+      return Kind::whole;
+    }
+    const auto b = r.empty() ? 'a' : static_cast<unsigned char>(r[0]);
+    return cells < 81 && (b < 0x20 || b >= 0x7F) ? Kind::non_text : Kind::record;
   }
-  return cells == 9 && !rule ? Kind::row : Kind::record;
+};
+
+// Cuts `input` into lines at LF, CR LF and lone CR.
+std::vector<std::string_view> lines_of(std::string_view input) {
+  std::vector<std::string_view> lines;
+  while (!input.empty()) {
+    const std::size_t end = input.find_first_of("\r\n");
+    lines.push_back(input.substr(0, end));
+    if (end == std::string_view::npos) {
+      break;
+    }
+    const bool crlf = input[end] == '\r' && end + 1 < input.size() && input[end + 1] == '\n';
+    input.remove_prefix(end + (crlf ? 2 : 1));
+  }
+  return lines;
 }
 
 std::size_t expected_records(std::string_view input) {
+  Model model;
   std::size_t records = 0;
-  int rows = 0;
-  bool first = true;
-  while (!input.empty()) {
-    const std::size_t end = input.find('\n');
-    const std::string_view line = input.substr(0, end);
-    input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
-    switch (classify(line, first)) {
-      case Kind::skip:
+  std::size_t held = 0;  // non-text refusals before any other record
+  bool probing = true;
+  bool rows = false;
+  bool after_rule = false;
+  auto end_run = [&] {
+    if (rows) {
+      ++records;
+      probing = false;
+    }
+    rows = false;
+  };
+  for (const std::string_view line : lines_of(input)) {
+    const Kind kind = model.classify(line);
+    if (kind == Kind::whole) {
+      end_run();
+      return records + (probing ? 0 : held) + 1;
+    }
+    const bool doubled = after_rule;
+    after_rule = kind == Kind::rule || kind == Kind::top_rule;
+    switch (kind) {
+      case Kind::rule:
+        if (doubled) {
+          end_run();
+        }
+        break;
+      case Kind::top_rule:
+        end_run();
         break;
       case Kind::row:
-        if (++rows == 9) {
+        rows = true;
+        break;
+      case Kind::non_text:
+        end_run();
+        if (!probing) {
           ++records;
-          rows = 0;
+        } else if (++held == static_cast<std::size_t>(Reader::kBinaryProbe)) {
+          return records + 1;
         }
         break;
       case Kind::record:
-        records += rows > 0 ? 2 : 1;
-        rows = 0;
+        end_run();
+        ++records;
+        probing = false;
+        break;
+      default:
+        end_run();
         break;
     }
-    first = false;
+    if (!probing && held > 0) {
+      records += held;
+      held = 0;
+    }
   }
-  return records + (rows > 0 ? 1 : 0);
+  end_run();
+  return records + held;
 }
 
 bool same(const Record& a, const Record& b) {
@@ -132,13 +268,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   }
   // Records come in line order; a block's refusal names its first row, which
   // comes before the line that cut it.
-  uint64_t lines = 1;
-  for (const char c : input) {
-    lines += c == '\n' ? 1 : 0;
-  }
+  const uint64_t lines = std::max<uint64_t>(1, lines_of(input).size());
   for (std::size_t k = 0; k < whole.size(); ++k) {
     const Record& r = whole[k];
-    if (r.line < 1 || r.line > lines || (k > 0 && r.line <= whole[k - 1].line)) {
+    if (r.line < 1 || r.line > lines || (k > 0 && r.line <= whole[k - 1].line) ||
+        (r.last != 0 && r.last < r.line)) {
       std::abort();
     }
     for (const uint8_t v : r.cells) {
