@@ -30,9 +30,8 @@ void solve(const Record& record, const SolveOptions& options, Result& result) {
   }
   result.origin.made = false;
   result.solutions = -1;
-  result.repeated = false;
+  result.repeated = doublon(result.givens, result.doublon);
   if (options.count) {
-    result.repeated = doublon(result.givens, result.doublon);
     result.solutions = result.repeated ? 0 : compter_solutions(result.givens, result.solution);
   }
 }

@@ -32,7 +32,7 @@ struct Result {
   Journal journal{};       // with SolveOptions::journal only
   int32_t solutions = -1;  // with SolveOptions::count: 0, 1, or 2 for two or more
   Grid solution{};         // when solutions == 1
-  bool repeated = false;   // with SolveOptions::count: the givens repeat a digit
+  bool repeated = false;   // the givens repeat a digit in a unit
   Doublon doublon{};       // the first repeated digit, when `repeated`
   // A puzzle that --generate made: how, for the writers to say.
   struct Origin {

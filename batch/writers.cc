@@ -103,7 +103,43 @@ void append_csv_field(std::string_view text, std::string& out) {
   out += '"';
 }
 
-void draw_grid(const Grid& g, std::string& out) {
+// The unit of a repeated digit as the machine formats name it.
+const char* unit_name(Phase p) {
+  switch (p) {
+    case Phase::carres:
+      return "box";
+    case Phase::colonnes:
+      return "column";
+    case Phase::lignes:
+      break;
+  }
+  return "line";
+}
+
+// "unit:number:digit" when the givens repeat a digit, else `none`.
+void append_conflict(const Result& result, const char* none, std::string& out) {
+  if (!result.repeated) {
+    out += none;
+    return;
+  }
+  out += unit_name(result.doublon.unite);
+  out += ':';
+  append_number(static_cast<uint64_t>(result.doublon.numero), out);
+  out += ':';
+  append_number(static_cast<uint64_t>(result.doublon.chiffre), out);
+}
+
+bool complete(const Grid& g) {
+  for (const int32_t v : g.cells) {
+    if (v < 1 || v > 9) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The grid, with the cell (mark_i, mark_j) drawn as '*' when it is not 0.
+void draw_grid(const Grid& g, std::string& out, int mark_i = 0, int mark_j = 0) {
   for (int j = 1; j <= 9; ++j) {
     if (j == 4 || j == 7) {
       out += "-------+-------+-------\n";
@@ -111,7 +147,7 @@ void draw_grid(const Grid& g, std::string& out) {
     for (int i = 1; i <= 9; ++i) {
       out += ' ';
       const int32_t v = g(i, j);
-      out += v >= 1 && v <= 9 ? static_cast<char>('0' + v) : '.';
+      out += i == mark_i && j == mark_j ? '*' : v >= 1 && v <= 9 ? static_cast<char>('0' + v) : '.';
       if (i == 3 || i == 6) {
         out += " |";
       }
@@ -126,7 +162,13 @@ void write_text(const WriteOptions& options, std::string_view source, uint64_t l
   out += ':';
   append_number(line, out);
   out += '\n';
-  draw_grid(result.grille, out);
+  if (options.hint && !options.explain) {
+    // The grid as given, the cell of the next move marked: not the answer.
+    const Placement* p = result.journal.n > 0 ? &result.journal.placements[0] : nullptr;
+    draw_grid(result.givens, out, p != nullptr ? p->i : 0, p != nullptr ? p->j : 0);
+  } else {
+    draw_grid(result.grille, out);
+  }
   append_printf(out, tr("verdict: %s\n"), verdict_text(result.verdict));
   const Resolution& etat = result.etat;
   for (int32_t e = 1; e <= etat.niter; ++e) {
@@ -149,12 +191,19 @@ void write_text(const WriteOptions& options, std::string_view source, uint64_t l
       out += tr("solution:\n");
       draw_grid(result.solution, out);
     }
+  } else if (result.repeated) {
+    out += tr("the givens break the rules: ");
+    append_doublon(result.doublon, out);
+    out += '\n';
   }
   if (options.explain || options.hint) {
     Grid work = result.givens;
     const int32_t n = listed(options, result);
     out += options.explain ? tr("steps:\n") : tr("next move: ");
-    if (n == 0) {
+    if (n == 0 && complete(result.givens)) {
+      out += options.explain ? tr("  none: the grid is complete\n")
+                             : tr("none, the grid is complete\n");
+    } else if (n == 0) {
       out +=
           options.explain ? tr("  none: no digit is forced\n") : tr("none, no digit is forced\n");
     }
@@ -185,6 +234,8 @@ void write_line(const WriteOptions& options, const Result& result, std::string& 
     out += '\t';
     append_compact_placements(options, result, out);
   }
+  out += '\t';
+  append_conflict(result, "-", out);
   out += '\n';
 }
 
@@ -218,6 +269,8 @@ void write_csv(const WriteOptions& options, std::string_view source, uint64_t li
     out += ',';
     append_compact_placements(options, result, out);
   }
+  out += ',';
+  append_conflict(result, "", out);
   out += ",\n";
 }
 
@@ -231,7 +284,19 @@ void write_jsonl(const WriteOptions& options, std::string_view source, uint64_t 
   append_grid81(result.givens, out);
   out += "\",\"verdict\":\"";
   out += verdict_text(result.verdict);
-  out += "\",\"iterations\":[";
+  out += "\",\"conflict\":";
+  if (result.repeated) {
+    out += "{\"unit\":\"";
+    out += unit_name(result.doublon.unite);
+    out += "\",\"number\":";
+    append_number(static_cast<uint64_t>(result.doublon.numero), out);
+    out += ",\"digit\":";
+    append_number(static_cast<uint64_t>(result.doublon.chiffre), out);
+    out += '}';
+  } else {
+    out += "null";
+  }
+  out += ",\"iterations\":[";
   append_json_iterations(result.etat, out);
   out += "],\"grid\":\"";
   append_grid81(result.grille, out);
@@ -478,7 +543,7 @@ void write_header(const WriteOptions& options, std::string& out) {
   if (options.explain || options.hint) {
     out += ",placements";
   }
-  out += ",error\n";
+  out += ",conflict,error\n";
 }
 
 void write_result(const WriteOptions& options, std::string_view source, uint64_t line,
@@ -531,7 +596,7 @@ void write_refusal(const WriteOptions& options, std::string_view source, const R
       append_csv_field(source, out);
       out += ',';
       append_number(record.line, out);
-      out += ",,,,";
+      out += ",,,,,";
       if (options.count) {
         out += ",,";
       }

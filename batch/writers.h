@@ -6,11 +6,14 @@
 //   line   one tab-separated line per puzzle: grid, verdict, iterations
 //          ("carres,lignes,colonnes" of each, blank-separated), then the
 //          solution count with --count and the placements with --explain or
-//          --hint ("iteration:phase:digit@(i,j)", blank-separated). A refused
-//          line gives "error", source, line and message.
+//          --hint ("iteration:phase:digit@(i,j)", blank-separated), and last
+//          the conflict: "unit:number:digit" when the givens repeat a digit
+//          (unit box, column or line), else "-". A refused line gives
+//          "error", source, line and message.
 //   csv    a header row, then one row per puzzle or refused line, quoted as
-//          RFC 4180 asks.
-//   jsonl  one JSON object per line.
+//          RFC 4180 asks; the conflict column as in line, empty for none.
+//   jsonl  one JSON object per line; a puzzle's has "conflict": null or
+//          {"unit": ..., "number": n, "digit": d}.
 //   svg    one SVG document for the run, a drawn grid per puzzle
 //          (batch/svg_writer.h);
 //   pdf    a printable book, grids a page (batch/pdf_writer.h).
@@ -20,6 +23,8 @@
 // 4, 24 givens"), so that the output can be read back; text draws the
 // puzzle; csv and jsonl give the puzzle, its solution, givens, verdict,
 // iterations, symmetry and the run's seed.
+// The text format names a conflict in words; with --hint it draws the grid
+// as given with the cell of the next move marked '*', not the grid solved.
 //
 // The verdicts and the machine formats' error messages are never translated;
 // the text format's labels and sentences are.

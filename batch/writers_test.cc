@@ -49,6 +49,8 @@ std::string write(Format format, bool count, bool explain, bool hint) {
 }
 
 const std::string kGivens = "." + kSolution.substr(1, 79) + ".";
+constexpr const char* kRefusal =
+    "column 3: '@' is not a cell (1-9, or '.', '0', '_', '*', 'x' or '-' for an empty cell)";
 
 TEST(Writers, Text) {
   EXPECT_EQ(write(Format::text, true, true, false),
@@ -72,37 +74,73 @@ TEST(Writers, Text) {
             "  iteration 1: 8 has only one place in box 9: (9,9)\n"
             "\n"
             "f.txt:9\n"
-            "refused: column 3: '@' is not a cell (1-9, or '.', '0', '_', '*', 'x' or '-' for an empty cell)\n"
+            "refused: " +
+                std::string(kRefusal) + "\n"
             "\n");
+  // The hint draws the grid as given, the cell of the move marked.
   const std::string hint = write(Format::text, false, false, true);
+  EXPECT_TRUE(hint.starts_with("f.txt:7\n * 2 3 | 4 5 6 | 7 8 9\n")) << hint;
+  EXPECT_NE(hint.find(" 9 1 2 | 3 4 5 | 6 7 .\n"), std::string::npos) << hint;
   EXPECT_NE(hint.find("iteration 1: 2 boxes, 0 lines, 0 columns\n"
                       "next move: 1 has only one place in box 1: (1,1)\n\n"),
             std::string::npos)
       << hint;
 }
 
+// A full grid whose givens repeat a digit: the verdict stays the dialogue's,
+// and every format says which digit repeats where; the hint says the grid is
+// complete.
+TEST(Writers, ConflictInEveryFormat) {
+  Record r;
+  for (int k = 0; k < 81; ++k) {
+    r.cells[k] = static_cast<uint8_t>(kSolution[k] - '0');
+  }
+  r.cells[1] = 4;  // (2,1): a second 4 in line 1
+  Result result;
+  solve(r, SolveOptions{false, true}, result);
+  const struct {
+    Format format;
+    std::string expected;
+  } rows[] = {
+      {Format::text,
+       "the givens break the rules: 4 repeated in box 1\n"
+       "next move: none, the grid is complete\n"},
+      {Format::line, "\tle sudoku est trouve\t0,0,0\t\tbox:1:4\n"},
+      {Format::csv, ",,box:1:4,\n"},
+      {Format::jsonl, R"("conflict":{"unit":"box","number":1,"digit":4},)"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(static_cast<int>(row.format));
+    std::string out;
+    write_result(WriteOptions{row.format, false, false, true}, "f", 1, result, out);
+    EXPECT_NE(out.find(row.expected), std::string::npos) << out;
+  }
+}
+
 TEST(Writers, Line) {
   EXPECT_EQ(write(Format::line, false, false, false),
-            kSolution + "\tle sudoku est trouve\t2,0,0\n" +
-                "error\tf.txt\t9\tcolumn 3: '@' is not a cell (1-9, or '.', '0', '_', '*', 'x' or '-' for an empty cell)\n");
+            kSolution + "\tle sudoku est trouve\t2,0,0\t-\n" +
+                "error\tf.txt\t9\t" + kRefusal + "\n");
   EXPECT_EQ(write(Format::line, true, false, true),
-            kSolution + "\tle sudoku est trouve\t2,0,0\t1\t1:carres:1@(1,1)\n" +
-                "error\tf.txt\t9\tcolumn 3: '@' is not a cell (1-9, or '.', '0', '_', '*', 'x' or '-' for an empty cell)\n");
+            kSolution + "\tle sudoku est trouve\t2,0,0\t1\t1:carres:1@(1,1)\t-\n" +
+                "error\tf.txt\t9\t" + kRefusal + "\n");
 }
 
 TEST(Writers, Csv) {
   EXPECT_EQ(write(Format::csv, true, true, false),
-            "source,line,givens,verdict,iterations,grid,solutions,solution,placements,error\n"
+            "source,line,givens,verdict,iterations,grid,solutions,solution,placements,conflict,error\n"
             "f.txt,7," +
                 kGivens + ",le sudoku est trouve,\"2,0,0\"," + kSolution + ",1," + kSolution +
-                ",1:carres:1@(1,1) 1:carres:8@(9,9),\n"
-                "f.txt,9,,,,,,,,\"column 3: '@' is not a cell (1-9, or '.', '0', '_', '*', 'x' or '-' for an empty cell)\"\n");
+                ",1:carres:1@(1,1) 1:carres:8@(9,9),,\n"
+                "f.txt,9,,,,,,,,,\"" +
+                kRefusal + "\"\n");
 }
 
 TEST(Writers, Jsonl) {
   EXPECT_EQ(write(Format::jsonl, true, true, false),
             R"({"source":"f.txt","line":7,"givens":")" + kGivens +
-                R"(","verdict":"le sudoku est trouve","iterations":[{"carres":2,"lignes":0,)"
+                R"(","verdict":"le sudoku est trouve","conflict":null,"iterations":[{"carres":2,)"
+                R"("lignes":0,)"
                 R"("colonnes":0}],"grid":")" +
                 kSolution + R"(","solutions":1,"solution":")" + kSolution +
                 R"(","placements":[{"iteration":1,"phase":"carres","digit":1,"i":1,"j":1},)"
