@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <csignal>
 #include <cstring>
 #include <deque>
 #include <memory>
@@ -36,6 +37,29 @@ constexpr std::size_t kChunk = 256;                   // records per chunk
 // the output to follow them one by one.
 constexpr std::size_t kMadeChunk = 64;
 constexpr int32_t kDeep = 6;
+
+// The signal (SIGINT or SIGTERM) that asked the run to stop, or 0.
+volatile std::sig_atomic_t g_stop = 0;
+
+void on_stop_signal(int signal) { g_stop = signal; }
+
+// SIGINT and SIGTERM stop the run between records; a read they interrupt
+// returns at once (no SA_RESTART).
+void catch_stop_signals() {
+  struct sigaction action {};
+  action.sa_handler = on_stop_signal;
+  sigemptyset(&action.sa_mask);
+  ::sigaction(SIGINT, &action, nullptr);
+  ::sigaction(SIGTERM, &action, nullptr);
+}
+
+// Whether descriptors a and b are the same terminal.
+bool same_terminal(int a, int b) {
+  struct stat sa {};
+  struct stat sb {};
+  return ::isatty(a) == 1 && ::isatty(b) == 1 && ::fstat(a, &sa) == 0 && ::fstat(b, &sb) == 0 &&
+         sa.st_rdev == sb.st_rdev;
+}
 
 struct Stats {
   uint64_t puzzles = 0;
@@ -110,11 +134,13 @@ class Output {
 // records.
 class Inputs {
  public:
-  explicit Inputs(const std::vector<std::string>& operands)
-      : operands_(operands), block_(new char[kBlock]) {
-    for (const std::string& name : operands_) {
+  // `text[k]`: operand k is itself the text of puzzles, not a file name.
+  Inputs(const std::vector<std::string>& operands, const std::vector<bool>& text)
+      : operands_(operands), text_(text), block_(new char[kBlock]) {
+    for (std::size_t k = 0; k < operands_.size(); ++k) {
+      const std::string& name = operands_[k];
       struct stat st {};
-      if (is_puzzle_operand(name)) {
+      if (text_[k]) {
         continue;
       }
       const int got = name == "-" ? ::fstat(0, &st) : ::stat(name.c_str(), &st);
@@ -134,6 +160,9 @@ class Inputs {
   bool fill(Chunk& chunk) {
     idle_ = false;
     while (chunk.records.size() < kChunk) {
+      if (g_stop != 0) {
+        return false;
+      }
       if (!open_) {
         if (next_ == operands_.size()) {
           return false;
@@ -193,15 +222,17 @@ class Inputs {
     current_ = next_++;
     const std::string& name = operands_[current_];
     const auto source = static_cast<uint32_t>(current_);
-    if (is_puzzle_operand(name)) {
+    if (text_[current_]) {
+      // Read as an input of its own: a puzzle, or what is wrong with it.
+      Reader reader(source);
+      reader.feed(name.data(), name.size());
+      reader.end_of_input();
       Record record;
-      record.source = source;
-      record.line = current_ + 1;
-      for (int k = 0; k < 81; ++k) {
-        const char c = name[k];
-        record.cells[k] = static_cast<uint8_t>(c >= '1' && c <= '9' ? c - '0' : 0);
+      while (reader.next(record)) {
+        record.line = current_ + 1;
+        chunk.records.push_back(record);
+        ++records_;
       }
-      chunk.records.push_back(record);
       return true;
     }
     if (name == "-") {
@@ -244,6 +275,7 @@ class Inputs {
   }
 
   const std::vector<std::string>& operands_;
+  const std::vector<bool>& text_;
   std::unique_ptr<char[]> block_;
   std::size_t next_ = 0;
   std::size_t current_ = 0;
@@ -413,8 +445,8 @@ class Progress {
     }
     last_ = now;
     std::string line = "\r\033[K";
-    append_printf(line, tr("%llu puzzles, %.0f/s"), static_cast<unsigned long long>(done),
-                  static_cast<double>(done) / elapsed);
+    append_printf(line, trn("%llu puzzle, %.0f/s", "%llu puzzles, %.0f/s", done),
+                  static_cast<unsigned long long>(done), static_cast<double>(done) / elapsed);
     if (total > 0 && read > 0 && done > 0 && bytes <= total) {
       // Reading runs ahead of writing: the bytes behind the records written.
       const double behind = static_cast<double>(bytes) * static_cast<double>(std::min(done, read)) /
@@ -499,9 +531,18 @@ void write_summary(const Stats& s, bool solved, bool counted, double seconds, Ou
 class Pool {
  public:
   Pool(const Context& cx, unsigned threads) : cx_(cx) {
+    // The workers leave SIGINT and SIGTERM to the main thread, whose reads
+    // they must interrupt.
+    sigset_t stop;
+    sigset_t old;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGINT);
+    sigaddset(&stop, SIGTERM);
+    ::pthread_sigmask(SIG_BLOCK, &stop, &old);
     for (unsigned t = 0; t < threads; ++t) {
       threads_.emplace_back([this] { work(); });
     }
+    ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
   }
   Pool(const Pool&) = delete;
   Pool& operator=(const Pool&) = delete;
@@ -566,7 +607,8 @@ class Pool {
 
 bool is_puzzle_operand(const std::string& operand) {
   return operand.size() == 81 && std::all_of(operand.begin(), operand.end(), [](char c) {
-           return (c >= '0' && c <= '9') || c == '.' || c == '_';
+           return (c >= '0' && c <= '9') ||
+                  std::string_view("._*xX-").find(c) != std::string_view::npos;
          });
 }
 
@@ -577,8 +619,14 @@ int run(const Config& config) {
     operands.emplace_back("-");
   }
   Context cx{config, {}, {}, Deadline::max()};
+  std::vector<bool> text;
+  bool typed = false;  // puzzles are read from a terminal
   for (const std::string& name : operands) {
-    cx.sources.push_back(is_puzzle_operand(name) ? kArgumentSource : name);
+    struct stat st {};
+    text.push_back(is_puzzle_operand(name) ||
+                   (name != "-" && looks_like_puzzle(name) && ::stat(name.c_str(), &st) != 0));
+    cx.sources.push_back(text.back() ? kArgumentSource : name);
+    typed = typed || (name == "-" && ::isatty(0) == 1);
   }
   if (config.generate > 0) {
     // Made puzzles come from the seed: pictures are captioned "seed S:N".
@@ -613,15 +661,25 @@ int run(const Config& config) {
     err.write("sudoku-batch: " + why + "\n");
     return 2;
   }
+  catch_stop_signals();
+  if (config.operands.empty() && typed && !config.quiet && config.generate == 0) {
+    err.write(
+        tr("sudoku-batch: reading puzzles from the terminal; end with Ctrl-D at the start "
+           "of a line\n"));
+  }
   const std::vector<std::string> no_operands;
-  Inputs inputs(config.generate > 0 ? no_operands : operands);
+  const std::vector<bool> no_text;
+  Inputs inputs(config.generate > 0 ? no_operands : operands, config.generate > 0 ? no_text : text);
   Numbers numbers(config.generate,
                   config.demand.iterations_min >= kDeep ? std::size_t{1} : kMadeChunk);
   auto fill = [&](Chunk& chunk) {
     return config.generate > 0 ? numbers.fill(chunk) : inputs.fill(chunk);
   };
   bool short_of_time = false;
-  Progress progress(!config.quiet && ::isatty(2) == 1, start);
+  // Never on the terminal the records go to, nor while puzzles are typed.
+  Progress progress(
+      !config.quiet && ::isatty(2) == 1 && !same_terminal(1, 2) && !(typed && config.generate == 0),
+      start);
   Stats stats;
   uint64_t numbered = 0;  // puzzles handed to the workers so far
 
@@ -631,7 +689,9 @@ int run(const Config& config) {
   }
   out.write(header);
 
-  auto stopped = [&] { return out.error() != 0 || frames.error() != 0 || short_of_time; };
+  auto stopped = [&] {
+    return out.error() != 0 || frames.error() != 0 || short_of_time || g_stop != 0;
+  };
   auto number = [&numbered](Chunk& chunk) {
     chunk.first = numbered + 1;
     numbered += static_cast<uint64_t>(std::count_if(chunk.records.begin(), chunk.records.end(),
@@ -734,6 +794,9 @@ int run(const Config& config) {
   }
 
   progress.clear(err);
+  if (g_stop != 0) {
+    return 128 + g_stop;
+  }
   if (svg && !stopped()) {
     std::string text;
     write_svg_header(config.write, stats.puzzles, text);

@@ -41,7 +41,12 @@ bool is_puzzle_operand(const std::string& operand);
 /// Runs the program on descriptors 0, 1 and 2. Returns the exit status: 0
 /// when every line was read (or every puzzle made), 1 when some line was
 /// refused (or the time limit passed first), 2 when an input could not be
-/// read or the output could not be written.
+/// read or the output could not be written, 130 or 143 when SIGINT or
+/// SIGTERM ended the run (after the records written so far).
+///
+/// An operand that is a puzzle, or that names no file and looks like an
+/// attempted puzzle, is read as the text of puzzles itself: its records, a
+/// puzzle or what is wrong with it, come from the operand's position.
 int run(const Config& config);
 
 }  // namespace batch

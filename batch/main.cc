@@ -1,6 +1,7 @@
-// sudoku-batch: solves, explains and classifies puzzles given in the
-// one-line form, with the dialogue's own engine. The options are parsed by
-// CLI11, which also writes the help; everything else is the driver's.
+// sudoku-batch: solves, explains and classifies puzzles, with the dialogue's
+// own engine. The options are parsed by CLI11, which also writes the help;
+// the mistakes are told in the program's own words (batch/options.h);
+// everything else is the driver's.
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
@@ -15,6 +16,7 @@
 
 #include "batch/driver.h"
 #include "batch/messages.h"
+#include "batch/options.h"
 #include "batch/pdf_writer.h"
 
 #ifndef SUDOKU_BATCH_VERSION
@@ -56,8 +58,9 @@ class Help : public CLI::Formatter {
            batch::tr(
                "Solve, explain and classify Sudoku puzzles with the forced placements of the\n"
                "dialogue sudoku. A FILE holds puzzles one per line (81 cells: digits, and '.',\n"
-               "'0' or '_' for an empty cell) or in block form (9 rows of 9 cells); - or no\n"
-               "FILE is standard input; an argument of exactly 81 cells is a puzzle itself.\n");
+               "'0', '_', '*', 'x' or '-' for an empty cell, spaced or not) or in block form\n"
+               "(9 rows of 9 cells, blocks set apart by a blank line, a heading or a border);\n"
+               "- or no FILE is standard input; an argument of 81 cells is a puzzle itself.\n");
   }
   std::string make_description(const CLI::App* /*app*/) const override { return {}; }
   std::string make_positionals(const CLI::App* /*app*/) const override { return {}; }
@@ -106,6 +109,59 @@ uint64_t fresh_seed() {
   return noise % 1000000000000000U;
 }
 
+// The options as the argument check knows them.
+std::vector<batch::OptionName> option_names(const CLI::App& app) {
+  std::vector<batch::OptionName> names;
+  for (const CLI::Option* opt : app.get_options()) {
+    if (!opt->nonpositional()) {
+      continue;
+    }
+    batch::OptionName name;
+    name.long_name = opt->get_lnames().empty() ? std::string() : opt->get_lnames().front();
+    name.short_name = opt->get_snames().empty() ? 0 : opt->get_snames().front()[0];
+    name.takes_value = opt->get_items_expected_max() > 0;
+    name.value_name = opt->get_option_text();
+    names.push_back(name);
+  }
+  return names;
+}
+
+// What CLI11 found wrong, in the program's words: the checks before parsing
+// leave it the values our validators refuse (their message is ours) and the
+// options that exclude each other.
+std::string parse_error_text(const CLI::ParseError& e) {
+  const std::string what = e.what();
+  std::string text;
+  if (e.get_name() == "ExcludesError") {
+    const std::size_t at = what.find(" excludes ");
+    if (at != std::string::npos) {
+      batch::append_printf(text, batch::tr("%s and %s cannot be used together"),
+                           what.substr(0, at).c_str(), what.substr(at + 10).c_str());
+      return text;
+    }
+  }
+  if (e.get_name() == "ValidationError") {
+    // A value outside a set: "--name: value not in {a,b}".
+    const std::size_t colon = what.find(": ");
+    const std::size_t set = what.find(" not in {");
+    if (colon != std::string::npos && set != std::string::npos && set > colon) {
+      batch::append_printf(
+          text, batch::tr("%s: '%s' is not one of %s"), what.substr(0, colon).c_str(),
+          what.substr(colon + 2, set - colon - 2).c_str(), what.substr(set + 8).c_str());
+      return text;
+    }
+    return what;
+  }
+  batch::append_printf(text, batch::tr("invalid arguments: %s"), what.c_str());
+  return text;
+}
+
+int usage_error(const std::string& message) {
+  std::cerr << "sudoku-batch: " << message << '\n'
+            << batch::tr("Try 'sudoku-batch --help' for more information.") << '\n';
+  return 2;
+}
+
 }  // namespace
 
 namespace {
@@ -121,6 +177,8 @@ int run_program(int argc, char** argv) {
   app.set_version_flag("-V,--version", "sudoku-batch " SUDOKU_BATCH_VERSION,
                        tr("print the version and exit"));
   app.option_defaults()->group(tr("Options"));
+  // An option given twice: the last one counts, as in most programs.
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
 
   const std::map<std::string, batch::Format> formats{
       {"text", batch::Format::text},   {"line", batch::Format::line}, {"csv", batch::Format::csv},
@@ -133,6 +191,14 @@ int run_program(int argc, char** argv) {
             if (formats.count(name) == 0) {
               batch::append_printf(why, tr("'%s' is not text, line, csv, jsonl, svg or pdf"),
                                    name.c_str());
+              std::vector<std::string> names;
+              for (const auto& [known, format] : formats) {
+                names.push_back(known);
+              }
+              const std::string close = batch::closest_name(name, names);
+              if (!close.empty()) {
+                batch::append_printf(why, tr("; did you mean '%s'?"), close.c_str());
+              }
             }
             return why;
           },
@@ -157,9 +223,20 @@ int run_program(int argc, char** argv) {
           ->option_text(tr("PAPER"));
   auto* dialogue = app.add_flag("-d,--dialogue", config.dialogue,
                                 tr("write the answers that sudoku expects, not results"));
-  config.jobs = std::max(1U, std::thread::hardware_concurrency());
-  app.add_option("-j,--jobs", config.jobs, tr("worker threads (default: the number of CPUs)"))
-      ->check(CLI::Range(1U, 1024U))
+  const unsigned processors = std::max(1U, std::thread::hardware_concurrency());
+  std::string jobs = "0";
+  app.add_option("-j,--jobs", jobs, tr("worker threads, 0 for one per processor (the default)"))
+      ->check(CLI::Validator(
+          [](const std::string& value) {
+            std::string why;
+            if (value.empty() || value.size() > 4 ||
+                value.find_first_not_of("0123456789") != std::string::npos ||
+                std::stoul(value) > 1024) {
+              batch::append_printf(why, tr("'%s' is not a number from 0 to 1024"), value.c_str());
+            }
+            return why;
+          },
+          ""))
       ->option_text(tr("N"));
   app.add_flag("-q,--quiet", config.quiet, tr("no progress line"));
   app.add_flag("-s,--stats", config.stats, tr("a summary on standard error at the end"));
@@ -220,7 +297,7 @@ int run_program(int argc, char** argv) {
   generate->excludes(count)->excludes(explain)->excludes(hint)->excludes(dialogue);
   // Described in the usage lines, which the help shows instead of a list of
   // positionals.
-  app.add_option("operands", config.operands);
+  app.add_option("operands", config.operands)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   explain->excludes(hint);
   dialogue->excludes(count)->excludes(explain)->excludes(hint);
   dialogue->excludes(app.get_option("--format"))->excludes(per_page)->excludes(paper);
@@ -230,6 +307,11 @@ int run_program(int argc, char** argv) {
          "Exit status: 0 every puzzle read, 1 some line refused, 2 a usage error, an\n"
          "unreadable file or a failed write."));
 
+  const std::string mistake =
+      batch::check_arguments(option_names(app), std::vector<std::string>(argv + 1, argv + argc));
+  if (!mistake.empty()) {
+    return usage_error(mistake);
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -239,9 +321,7 @@ int run_program(int argc, char** argv) {
     std::cout << e.what() << '\n';
     return std::cout.flush() ? 0 : 2;
   } catch (const CLI::ParseError& e) {
-    std::cerr << "sudoku-batch: " << e.what() << '\n'
-              << tr("Try 'sudoku-batch --help' for more information.") << '\n';
-    return 2;
+    return usage_error(parse_error_text(e));
   }
   config.write.format = formats.at(format_name);
   if ((per_page->count() > 0 || paper->count() > 0) && config.write.format != batch::Format::pdf) {
@@ -282,6 +362,7 @@ int run_program(int argc, char** argv) {
       config.seed = fresh_seed();
     }
   }
+  config.jobs = std::stoul(jobs) == 0 ? processors : static_cast<unsigned>(std::stoul(jobs));
   return batch::run(config);
 }
 

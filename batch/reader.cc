@@ -122,6 +122,21 @@ bool non_text(const Record& r) {
 
 }  // namespace
 
+bool looks_like_puzzle(std::string_view text) {
+  std::size_t cells = 0;
+  std::size_t others = 0;
+  for (std::size_t k = 0; k < text.size();) {
+    const std::size_t n = separator(text.data(), k, text.size());
+    if (n > 0 || text[k] == '\n' || text[k] == '\r') {
+      k += std::max<std::size_t>(n, 1);
+      continue;
+    }
+    ++(is_cell(text[k]) ? cells : others);
+    ++k;
+  }
+  return cells >= 9 && cells * 4 >= (cells + others) * 3;
+}
+
 void Reader::feed(const char* data, std::size_t size) {
   at_ = data;
   end_ = data + size;

@@ -50,6 +50,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "batch/record.h"
 
@@ -132,5 +133,10 @@ class Reader {
   int taken_ = 0;
   bool probing_ = true;
 };
+
+/// Whether `text` (a command-line operand) looks like an attempt at a
+/// puzzle rather than a file name: at least 9 cell characters, making three
+/// quarters of its bytes that are not separators.
+bool looks_like_puzzle(std::string_view text);
 
 }  // namespace batch

@@ -230,7 +230,7 @@ Result run_child(const Child& child) {
     }
     // Move the three descriptors into place; a descriptor the test wants
     // closed stays closed.
-    int fds[3] = {child_in, child_out, err_file};
+    int fds[3] = {child_in, child_out, child.err_to_out ? child_out : err_file};
     int high[3];
     for (int k = 0; k < 3; ++k) {
       high[k] = fds[k] < 0 ? -1 : ::fcntl(fds[k], F_DUPFD, 10);
