@@ -253,6 +253,10 @@ Reader::Kind Reader::classify(const char* text, std::size_t kept, uint64_t lengt
     kept -= 3;
     length -= 3;
   }
+  if (std::memchr(text, '\0', kept) != nullptr) {
+    record.refusal = Refusal::not_text;
+    return Kind::record;
+  }
   std::size_t start = 0;
   while (start < kept && is_blank(text[start])) {
     ++start;
@@ -314,10 +318,6 @@ Reader::Kind Reader::classify(const char* text, std::size_t kept, uint64_t lengt
   }
   if (row) {
     return Kind::row;
-  }
-  if (k < kept && text[k] == '\0') {
-    record.refusal = Refusal::not_text;
-    return Kind::record;
   }
   if (n >= 81) {
     const std::size_t q = skip_separators(text, after81, kept);

@@ -90,6 +90,9 @@ struct Model {
       s.remove_prefix(3);
       length -= 3;
     }
+    if (s.find('\0') != std::string_view::npos) {
+      return Kind::whole;
+    }
     const bool full = s.size() == length;
     while (!s.empty() && is_blank(s[0])) {
       s.remove_prefix(1);
@@ -155,9 +158,6 @@ struct Model {
     }
     if (row) {
       return Kind::row;
-    }
-    if (!r.empty() && r[0] == '\0') {
-      return Kind::whole;
     }
     const auto b = r.empty() ? 'a' : static_cast<unsigned char>(r[0]);
     return cells < 81 && (b < 0x20 || b >= 0x7F) ? Kind::non_text : Kind::record;

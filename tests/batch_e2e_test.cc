@@ -274,12 +274,14 @@ TEST(BatchCollections, DialogueReplayAgreesWithTheRecords) {
   ASSERT_FALSE(puzzles.empty()) << "no puzzle collections at " << SUDOKU_DATA_DIR;
   // A refused line among the puzzles: reported, and left out of the answers.
   std::string input = all_cells(puzzles);
-  input.insert(input.find('\n') + 1, "not a puzzle\n");
+  input.insert(input.find('\n') + 1, "12k45\n");
   const TempFile file("replay.txt", input);
 
   const Result answers = batch({"--dialogue", file.path()});
   ASSERT_EQ(answers.status, 1) << answers.err;
-  EXPECT_EQ(answers.err, file.path() + ":2: column 1: 'n' is not a cell (1-9, '.', '0' or '_')\n");
+  EXPECT_EQ(answers.err, file.path() +
+                             ":2: column 3: 'k' is not a cell (1-9, or '.', '0', '_', '*', 'x' "
+                             "or '-' for an empty cell)\n");
 
   Child dialogue;
   dialogue.argv = {SUDOKU_BINARY};
@@ -301,7 +303,7 @@ TEST(BatchCollections, DialogueReplayAgreesWithTheRecords) {
   for (std::size_t p = 0; p < puzzles.size(); ++p) {
     SCOPED_TRACE(puzzles[p].where);
     const std::vector<std::string> fields = split(records[p], '\t');
-    ASSERT_EQ(fields.size(), 3U) << records[p];
+    ASSERT_EQ(fields.size(), 4U) << records[p];
     const Outcome& o = outcomes[p];
     EXPECT_EQ(fields[1], o.found ? "le sudoku est trouve" : o.reason);
     std::vector<std::string> report;
@@ -404,7 +406,7 @@ const std::string kGood =
 
 TEST(BatchFaults, RefusedLinesKeepTheirPlace) {
   const std::string input = kGood + "\n" + kGood.substr(0, 80) + "\n\n# a comment\n" + kGood +
-                            "x\n" + kGood + " ; fine\r\n";
+                            "k\n" + kGood + " ; fine\r\n";
   const Result r = batch({"--format=jsonl", "-"}, input, Output::file, Input::pipe);
   EXPECT_EQ(r.status, 1);
   const std::vector<std::string> records = split(r.out, '\n');
@@ -413,7 +415,7 @@ TEST(BatchFaults, RefusedLinesKeepTheirPlace) {
   EXPECT_EQ(records[1], R"({"source":"-","line":2,"error":"80 cells; a puzzle line has 81, )"
                         R"(a row of the block form 9"})");
   EXPECT_EQ(json_value(records[2], "line"), "5");
-  EXPECT_TRUE(json_value(records[2], "error").starts_with("column 82: 'x' after the 81 cells"));
+  EXPECT_TRUE(json_value(records[2], "error").starts_with("column 82: 'k' after the 81 cells"));
   EXPECT_EQ(json_value(records[3], "line"), "6");
   EXPECT_EQ(json_value(records[3], "givens"), kGood);
   EXPECT_EQ(split(r.err, '\n').size(), 2U) << r.err;
@@ -441,11 +443,141 @@ TEST(BatchFaults, TypedPuzzleAnsweredAtOnce) {
   child.argv = {SUDOKU_BATCH_BINARY, "--format=line", "--jobs=2"};
   child.in = Input::pty;
   child.out = Output::pty;
-  child.steps = {{"", kGood + "\n"}, {"3,0,0 0,0,0\n", kGood + "\n"}, {"3,0,0 0,0,0\n", "\x04"}};
+  child.steps = {{"", kGood + "\n"}, {"0,0,0\t-\n", kGood + "\n"}, {"0,0,0\t-\n", "\x04"}};
   child.timeout_seconds = 20;
   const Result r = run_child(child);
   EXPECT_FALSE(r.timed_out) << testing_support::visible(r.out);
   EXPECT_EQ(r.status, 0) << r.err;
+}
+
+// Files as other programs write them, and damaged ones, through the real
+// program: every puzzle read, none invented, one refusal per damage.
+TEST(BatchFormats, ExchangedFilesAndTheirDamage) {
+  const std::string p = kGood;
+  std::string rows;  // p in block form, one row a line
+  for (int j = 0; j < 9; ++j) {
+    rows += p.substr(j * 9, 9) + "\n";
+  }
+  std::string spaced;
+  for (const char c : p) {
+    spaced += std::string(spaced.empty() ? "" : " ") + c;
+  }
+  std::string zeros = p;
+  std::replace(zeros.begin(), zeros.end(), '.', '0');
+  std::string utf16 = "\xFF\xFE";
+  for (const char c : p + "\n") {
+    utf16 += std::string(1, c) + '\0';
+  }
+  const struct {
+    std::string name, input;
+    int status;
+    std::size_t puzzles;
+    std::string err;  // what standard error holds after the file's name
+  } rows_[] = {
+      {"kaggle.csv", "quizzes,solutions\n" + zeros + "," + zeros + "\n" + zeros + "," + zeros + "\n",
+       0, 2, ""},
+      {"forum.txt", p + ",9.1,1.2,1.2\r" + spaced + "\r" + p + "\t# hard\r", 0, 3, ""},
+      {"euler.txt", "Grid 01\n" + rows + "Grid 02\n" + rows, 0, 2, ""},
+      {"state.sdk", "#Aanyone\n[Puzzle]\n" + rows + "[State]\n" + rows, 0, 1, ""},
+      {"back-to-back.txt", rows.substr(10) + rows + rows + "\n" + rows, 1, 1,
+       ":1: lines 1-26: 26 rows with no break; puzzles in block form are set apart by a blank "
+       "line, a heading or a border\n"},
+      {"short-block.txt", rows.substr(10) + "\n" + rows, 1, 1,
+       ":1: lines 1-8: a block of 8 rows; a puzzle in block form has 9 rows of 9 cells\n"},
+      {"utf16.txt", utf16 + utf16, 1, 0,
+       ":1: UTF-16 text (little-endian), not read; convert it to UTF-8, for example with iconv "
+       "-f UTF-16 -t UTF-8\n"},
+      {"binary.bin", std::string("\x7F" "ELF\x02\x01\x01\0\0\0\n", 11) + p + "\n", 1, 0,
+       ":1: not text (NUL or control bytes), the input is not read from here on\n"},
+  };
+  for (const auto& row : rows_) {
+    SCOPED_TRACE(row.name);
+    const TempFile file(row.name, row.input);
+    const Result r = batch({"--format=line", file.path()});
+    EXPECT_EQ(r.status, row.status);
+    EXPECT_EQ(r.err, row.err.empty() ? "" : file.path() + row.err);
+    const std::vector<std::string> records = split(r.out, '\n');
+    EXPECT_EQ(std::count_if(records.begin(), records.end(),
+                            [](const std::string& record) { return !record.starts_with("error"); }),
+              static_cast<long>(row.puzzles))
+        << r.out;
+  }
+  // An operand that is no file and looks like a puzzle is read as one.
+  const Result typo = batch({"--format=line", p.substr(1), spaced});
+  EXPECT_EQ(typo.status, 1);
+  EXPECT_EQ(typo.err,
+            "(argument):1: 80 cells; a puzzle line has 81, a row of the block form 9\n");
+  EXPECT_EQ(split(typo.out, '\n').size(), 2U);
+}
+
+// Standard output and standard error on one terminal: once the terminal has
+// applied every carriage return and erase, the screen holds whole records
+// and whole messages only, and nothing is left of a progress line.
+TEST(BatchTerminal, SharedTerminalHoldsWholeRecords) {
+  std::string input;
+  for (int n = 0; n < 20000; ++n) {
+    input += n % 1000 == 999 ? "12k\n" : kGood + "\n";
+  }
+  const TempFile file("shared.txt", input);
+  Child child;
+  child.argv = {SUDOKU_BATCH_BINARY, "--format=line", "--jobs=2", file.path()};
+  child.out = Output::pty;
+  child.err_to_out = true;
+  child.timeout_seconds = kTimeoutSeconds;
+  const Result r = run_child(child);
+  EXPECT_EQ(r.status, 1);
+  // The screen: CR returns to the line's start, ESC [ K erases to its end.
+  std::vector<std::string> screen(1);
+  std::size_t column = 0;
+  for (std::size_t k = 0; k < r.out.size(); ++k) {
+    const char c = r.out[k];
+    std::string& line = screen.back();
+    if (c == '\n') {
+      screen.emplace_back();
+      column = 0;
+    } else if (c == '\r') {
+      column = 0;
+    } else if (r.out.compare(k, 3, "\033[K") == 0) {
+      line.resize(std::min(line.size(), column));
+      k += 2;
+    } else {
+      line.resize(std::max(line.size(), column + 1));
+      line[column++] = c;
+    }
+  }
+  const std::string record = split(batch({"--format=line", kGood}).out, '\n').at(0);
+  const std::string refusal = "error\t" + file.path() + "\t";
+  std::size_t records = 0;
+  for (std::size_t n = 0; n + 1 < screen.size(); ++n) {
+    const std::string& line = screen[n];
+    const bool whole = line == record || line.starts_with(refusal) ||
+                       line.starts_with(file.path() + ":");
+    EXPECT_TRUE(whole) << "line " << n + 1 << ": " << testing_support::visible(line);
+    records += line == record || line.starts_with(refusal) ? 1 : 0;
+    if (!whole) {
+      break;
+    }
+  }
+  EXPECT_EQ(records, 20000U);
+  EXPECT_EQ(screen.back(), "");
+}
+
+// Ctrl-C while puzzles are typed: the records written stay whole, and the
+// run ends with 130 after a line that says where the puzzles come from.
+TEST(BatchTerminal, InterruptEndsTheRunWithItsStatus) {
+  Child child;
+  child.argv = {SUDOKU_BATCH_BINARY, "--format=line"};
+  child.in = Input::pty;
+  child.out = Output::pty;
+  child.steps = {{"", kGood + "\n"}, {"0,0,0\t-\n", ""}};
+  child.interrupt_when_waiting = true;
+  child.timeout_seconds = 20;
+  const Result r = run_child(child);
+  EXPECT_FALSE(r.timed_out);
+  EXPECT_EQ(r.status, 130);
+  EXPECT_EQ(r.err,
+            "sudoku-batch: reading puzzles from the terminal; end with Ctrl-D at the start of a "
+            "line\n");
 }
 
 TEST(BatchFaults, MissingFileIsReportedAndTheRestRead) {
@@ -459,7 +591,7 @@ TEST(BatchFaults, MissingFileIsReportedAndTheRestRead) {
 TEST(BatchFaults, UsageErrorsEndWithStatusTwo) {
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"--format=xml"},
-                                             {"--jobs=0"},
+                                             {"--jobs=abc"},
                                              {"--explain", "--hint"},
                                              {"--dialogue", "-c"},
                                              {"--per-page=4"},
