@@ -212,6 +212,32 @@ TEST(Interrupt, AtAPromptLeavesThePendingLineEnd) {
   }
 }
 
+// Arguments are answered before any dialogue: the usage or the version on
+// standard output, anything else refused with the usage on standard error.
+TEST(Arguments, HelpVersionOrRefusal) {
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out_start, err_start;
+  } rows[] = {
+      {{"--help"}, 0, "usage : sudoku [--help | --version]\n", ""},
+      {{"--version"}, 0, "sudoku ", ""},
+      {{"--verbose"}, 2, "", "sudoku : argument refuse : --verbose\nusage : sudoku"},
+      {{"--help", "x"}, 2, "", "sudoku : argument refuse : --help\nusage : sudoku"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.args.front());
+    Child child;
+    child.argv = {SUDOKU_BINARY};
+    child.argv.insert(child.argv.end(), row.args.begin(), row.args.end());
+    child.timeout_seconds = 10;
+    const Result r = run_child(child);
+    EXPECT_EQ(r.status, row.status);
+    EXPECT_TRUE(r.out.starts_with(row.out_start) && (row.status == 0 || r.out.empty())) << r.out;
+    EXPECT_TRUE(r.err.starts_with(row.err_start) && (row.status != 0 || r.err.empty())) << r.err;
+  }
+}
+
 // Every case of the manifest has its files and at least one arrangement, and
 // a case that only runs redirected has no interactive output lying unused.
 TEST(TranscriptFiles, EveryCaseIsComplete) {
