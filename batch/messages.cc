@@ -86,11 +86,11 @@ void append_refusal(const Record& record, bool translate, std::string& out) {
                     where, byte.c_str());
       break;
     case Refusal::cell_count:
-      append_printf(out,
-                    pickn("%u cell; a puzzle line has 81, a row of the block form 9",
-                          "%u cells; a puzzle line has 81, a row of the block form 9", count,
-                          translate),
-                    count);
+      append_printf(
+          out,
+          pickn("%u cell; a puzzle line has 81, a row of the block form 9",
+                "%u cells; a puzzle line has 81, a row of the block form 9", count, translate),
+          count);
       break;
     case Refusal::too_long:
       append_printf(out, pick("a line of %llu bytes that is not a puzzle", translate), where);
@@ -120,16 +120,17 @@ void append_refusal(const Record& record, bool translate, std::string& out) {
       break;
     case Refusal::utf16:
       out += record.byte == 0
-                 ? pick("UTF-16 text (little-endian), not read; convert it to UTF-8, for "
-                        "example with iconv -f UTF-16 -t UTF-8",
-                        translate)
-                 : pick("UTF-16 text (big-endian), not read; convert it to UTF-8, for "
-                        "example with iconv -f UTF-16 -t UTF-8",
-                        translate);
+                 ? pick(
+                       "UTF-16 text (little-endian), not read; convert it to UTF-8, for "
+                       "example with iconv -f UTF-16 -t UTF-8",
+                       translate)
+                 : pick(
+                       "UTF-16 text (big-endian), not read; convert it to UTF-8, for "
+                       "example with iconv -f UTF-16 -t UTF-8",
+                       translate);
       break;
     case Refusal::not_text:
-      out += pick("not text (NUL or control bytes), the input is not read from here on",
-                  translate);
+      out += pick("not text (NUL or control bytes), the input is not read from here on", translate);
       break;
   }
 }

@@ -59,8 +59,8 @@ std::string closest_name(std::string_view typed, const std::vector<std::string>&
       d = std::min<std::size_t>(d, 1);
     }
     // On a tie, the name that starts with the same letter.
-    const bool tie_won = d == best_distance && !typed.empty() && name[0] == typed[0] &&
-                         best[0] != typed[0];
+    const bool tie_won =
+        d == best_distance && !typed.empty() && name[0] == typed[0] && best[0] != typed[0];
     if (best.empty() || d < best_distance || tie_won) {
       best = name;
       best_distance = d;

@@ -48,8 +48,7 @@ std::size_t skip_separators(const char* text, std::size_t k, std::size_t kept) {
 
 // Whether the cells that end at `p` may end the line: what follows is
 // separators to the end, or a comment.
-bool ends_cells(const char* text, std::size_t p, std::size_t kept, uint64_t length,
-                bool together) {
+bool ends_cells(const char* text, std::size_t p, std::size_t kept, uint64_t length, bool together) {
   const std::size_t q = skip_separators(text, p, kept);
   const bool blank_after = q > p && is_blank(text[p]);
   if (q >= kept) {
@@ -240,8 +239,7 @@ void Reader::judge(const char* text, std::size_t kept, uint64_t length) {
   }
 }
 
-Reader::Kind Reader::classify(const char* text, std::size_t kept, uint64_t length,
-                              Record& record) {
+Reader::Kind Reader::classify(const char* text, std::size_t kept, uint64_t length, Record& record) {
   if (line_ == 1 && kept >= 2 &&
       (std::memcmp(text, "\xFF\xFE", 2) == 0 || std::memcmp(text, "\xFE\xFF", 2) == 0)) {
     record.refusal = Refusal::utf16;

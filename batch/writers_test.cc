@@ -75,8 +75,9 @@ TEST(Writers, Text) {
             "\n"
             "f.txt:9\n"
             "refused: " +
-                std::string(kRefusal) + "\n"
-            "\n");
+                std::string(kRefusal) +
+                "\n"
+                "\n");
   // The hint draws the grid as given, the cell of the move marked.
   const std::string hint = write(Format::text, false, false, true);
   EXPECT_TRUE(hint.starts_with("f.txt:7\n * 2 3 | 4 5 6 | 7 8 9\n")) << hint;
@@ -118,37 +119,39 @@ TEST(Writers, ConflictInEveryFormat) {
 }
 
 TEST(Writers, Line) {
-  EXPECT_EQ(write(Format::line, false, false, false),
-            kSolution + "\tle sudoku est trouve\t2,0,0\t-\n" +
-                "error\tf.txt\t9\t" + kRefusal + "\n");
+  EXPECT_EQ(
+      write(Format::line, false, false, false),
+      kSolution + "\tle sudoku est trouve\t2,0,0\t-\n" + "error\tf.txt\t9\t" + kRefusal + "\n");
   EXPECT_EQ(write(Format::line, true, false, true),
             kSolution + "\tle sudoku est trouve\t2,0,0\t1\t1:carres:1@(1,1)\t-\n" +
                 "error\tf.txt\t9\t" + kRefusal + "\n");
 }
 
 TEST(Writers, Csv) {
-  EXPECT_EQ(write(Format::csv, true, true, false),
-            "source,line,givens,verdict,iterations,grid,solutions,solution,placements,conflict,error\n"
-            "f.txt,7," +
-                kGivens + ",le sudoku est trouve,\"2,0,0\"," + kSolution + ",1," + kSolution +
-                ",1:carres:1@(1,1) 1:carres:8@(9,9),,\n"
-                "f.txt,9,,,,,,,,,\"" +
-                kRefusal + "\"\n");
+  EXPECT_EQ(
+      write(Format::csv, true, true, false),
+      "source,line,givens,verdict,iterations,grid,solutions,solution,placements,conflict,error\n"
+      "f.txt,7," +
+          kGivens + ",le sudoku est trouve,\"2,0,0\"," + kSolution + ",1," + kSolution +
+          ",1:carres:1@(1,1) 1:carres:8@(9,9),,\n"
+          "f.txt,9,,,,,,,,,\"" +
+          kRefusal + "\"\n");
 }
 
 TEST(Writers, Jsonl) {
-  EXPECT_EQ(write(Format::jsonl, true, true, false),
-            R"({"source":"f.txt","line":7,"givens":")" + kGivens +
-                R"(","verdict":"le sudoku est trouve","conflict":null,"iterations":[{"carres":2,)"
-                R"("lignes":0,)"
-                R"("colonnes":0}],"grid":")" +
-                kSolution + R"(","solutions":1,"solution":")" + kSolution +
-                R"(","placements":[{"iteration":1,"phase":"carres","digit":1,"i":1,"j":1},)"
-                R"({"iteration":1,"phase":"carres","digit":8,"i":9,"j":9}]})"
-                "\n"
-                R"x({"source":"f.txt","line":9,"error":"column 3: '@' is not a cell (1-9, or '.', )x"
-                R"x('0', '_', '*', 'x' or '-' for an empty cell)"})x"
-                "\n");
+  EXPECT_EQ(
+      write(Format::jsonl, true, true, false),
+      R"({"source":"f.txt","line":7,"givens":")" + kGivens +
+          R"(","verdict":"le sudoku est trouve","conflict":null,"iterations":[{"carres":2,)"
+          R"("lignes":0,)"
+          R"("colonnes":0}],"grid":")" +
+          kSolution + R"(","solutions":1,"solution":")" + kSolution +
+          R"(","placements":[{"iteration":1,"phase":"carres","digit":1,"i":1,"j":1},)"
+          R"({"iteration":1,"phase":"carres","digit":8,"i":9,"j":9}]})"
+          "\n"
+          R"x({"source":"f.txt","line":9,"error":"column 3: '@' is not a cell (1-9, or '.', )x"
+          R"x('0', '_', '*', 'x' or '-' for an empty cell)"})x"
+          "\n");
 }
 
 // A made puzzle (here the full grid less two cells, as if a half turn kept

@@ -25,9 +25,8 @@ int usage(int argc, char** argv) {
     return std::fputs(kUsage, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 2;
   }
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    return std::fputs("sudoku " SUDOKU_VERSION "\n", stdout) >= 0 && std::fflush(stdout) == 0
-               ? 0
-               : 2;
+    return std::fputs("sudoku " SUDOKU_VERSION "\n", stdout) >= 0 && std::fflush(stdout) == 0 ? 0
+                                                                                              : 2;
   }
   std::fprintf(stderr, "sudoku : argument refuse : %s\n%s", argv[1], kUsage);
   return 2;

@@ -44,7 +44,9 @@ std::vector<Record> read(std::string_view input, std::size_t block) {
 }
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
-bool is_cell(char c) { return std::string_view("123456789.0_*xX-").find(c) != std::string_view::npos; }
+bool is_cell(char c) {
+  return std::string_view("123456789.0_*xX-").find(c) != std::string_view::npos;
+}
 
 // Bytes of the separator at the front of `s`: blank, tab, '|', or U+2500..U+257F.
 std::size_t separator(std::string_view s) {
@@ -131,9 +133,10 @@ struct Model {
         r.remove_prefix(rule ? n : 0);
       }
       if (rule) {
-        const bool top = s.size() >= 3 && s[0] == '\xE2' &&
-                         ((s[1] == '\x94' && s[2] >= '\x8C' && s[2] <= '\x8F') ||
-                          (s[1] == '\x95' && ((s[2] >= '\x92' && s[2] <= '\x94') || s[2] == '\xAD')));
+        const bool top =
+            s.size() >= 3 && s[0] == '\xE2' &&
+            ((s[1] == '\x94' && s[2] >= '\x8C' && s[2] <= '\x8F') ||
+             (s[1] == '\x95' && ((s[2] >= '\x92' && s[2] <= '\x94') || s[2] == '\xAD')));
         return top ? Kind::top_rule : Kind::rule;
       }
     }

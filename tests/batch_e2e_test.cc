@@ -474,8 +474,8 @@ TEST(BatchFormats, ExchangedFilesAndTheirDamage) {
     std::size_t puzzles;
     std::string err;  // what standard error holds after the file's name
   } rows_[] = {
-      {"kaggle.csv", "quizzes,solutions\n" + zeros + "," + zeros + "\n" + zeros + "," + zeros + "\n",
-       0, 2, ""},
+      {"kaggle.csv",
+       "quizzes,solutions\n" + zeros + "," + zeros + "\n" + zeros + "," + zeros + "\n", 0, 2, ""},
       {"forum.txt", p + ",9.1,1.2,1.2\r" + spaced + "\r" + p + "\t# hard\r", 0, 3, ""},
       {"euler.txt", "Grid 01\n" + rows + "Grid 02\n" + rows, 0, 2, ""},
       {"state.sdk", "#Aanyone\n[Puzzle]\n" + rows + "[State]\n" + rows, 0, 1, ""},
@@ -487,8 +487,12 @@ TEST(BatchFormats, ExchangedFilesAndTheirDamage) {
       {"utf16.txt", utf16 + utf16, 1, 0,
        ":1: UTF-16 text (little-endian), not read; convert it to UTF-8, for example with iconv "
        "-f UTF-16 -t UTF-8\n"},
-      {"binary.bin", std::string("\x7F" "ELF\x02\x01\x01\0\0\0\n", 11) + p + "\n", 1, 0,
-       ":1: not text (NUL or control bytes), the input is not read from here on\n"},
+      {"binary.bin",
+       std::string("\x7F"
+                   "ELF\x02\x01\x01\0\0\0\n",
+                   11) +
+           p + "\n",
+       1, 0, ":1: not text (NUL or control bytes), the input is not read from here on\n"},
   };
   for (const auto& row : rows_) {
     SCOPED_TRACE(row.name);
@@ -505,8 +509,7 @@ TEST(BatchFormats, ExchangedFilesAndTheirDamage) {
   // An operand that is no file and looks like a puzzle is read as one.
   const Result typo = batch({"--format=line", p.substr(1), spaced});
   EXPECT_EQ(typo.status, 1);
-  EXPECT_EQ(typo.err,
-            "(argument):1: 80 cells; a puzzle line has 81, a row of the block form 9\n");
+  EXPECT_EQ(typo.err, "(argument):1: 80 cells; a puzzle line has 81, a row of the block form 9\n");
   EXPECT_EQ(split(typo.out, '\n').size(), 2U);
 }
 
@@ -550,8 +553,8 @@ TEST(BatchTerminal, SharedTerminalHoldsWholeRecords) {
   std::size_t records = 0;
   for (std::size_t n = 0; n + 1 < screen.size(); ++n) {
     const std::string& line = screen[n];
-    const bool whole = line == record || line.starts_with(refusal) ||
-                       line.starts_with(file.path() + ":");
+    const bool whole =
+        line == record || line.starts_with(refusal) || line.starts_with(file.path() + ":");
     EXPECT_TRUE(whole) << "line " << n + 1 << ": " << testing_support::visible(line);
     records += line == record || line.starts_with(refusal) ? 1 : 0;
     if (!whole) {

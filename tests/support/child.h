@@ -66,7 +66,7 @@ struct Child {
   // When non-zero: the file size limit (RLIMIT_FSIZE) in bytes, with SIGXFSZ
   // ignored, so that a write past it fails with EFBIG.
   long file_size_limit = 0;
-  bool err_to_out = false;  // standard error goes where standard output goes (one pty)
+  bool err_to_out = false;              // standard error goes where standard output goes (one pty)
   bool nonblocking = false;             // O_NONBLOCK on the child's pipe ends
   bool interrupt_when_waiting = false;  // with steps: SIGINT instead of the last send
   int timeout_seconds = 30;
