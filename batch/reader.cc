@@ -133,7 +133,7 @@ bool looks_like_puzzle(std::string_view text) {
     ++(is_cell(text[k]) ? cells : others);
     ++k;
   }
-  return cells >= 9 && cells * 4 >= (cells + others) * 3;
+  return cells >= 17 && cells * 4 >= (cells + others) * 3;
 }
 
 void Reader::feed(const char* data, std::size_t size) {

@@ -135,7 +135,7 @@ class Reader {
 };
 
 /// Whether `text` (a command-line operand) looks like an attempt at a
-/// puzzle rather than a file name: at least 9 cell characters, making three
+/// puzzle rather than a file name: at least 17 cell characters, making three
 /// quarters of its bytes that are not separators.
 bool looks_like_puzzle(std::string_view text);
 
