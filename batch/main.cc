@@ -130,7 +130,7 @@ std::vector<batch::OptionName> option_names(const CLI::App& app) {
 // leave it the values our validators refuse (their message is ours) and the
 // options that exclude each other.
 std::string parse_error_text(const CLI::ParseError& e) {
-  const std::string what = e.what();
+  std::string what = e.what();
   std::string text;
   if (e.get_name() == "ExcludesError") {
     const std::size_t at = what.find(" excludes ");
@@ -192,6 +192,7 @@ int run_program(int argc, char** argv) {
               batch::append_printf(why, tr("'%s' is not text, line, csv, jsonl, svg or pdf"),
                                    name.c_str());
               std::vector<std::string> names;
+              names.reserve(formats.size());
               for (const auto& [known, format] : formats) {
                 names.push_back(known);
               }

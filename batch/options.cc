@@ -27,6 +27,7 @@ std::size_t distance(std::string_view a, std::string_view b) {
 std::string unknown(const std::string& shown, std::string_view name,
                     const std::vector<OptionName>& options) {
   std::vector<std::string> names;
+  names.reserve(options.size());
   for (const OptionName& o : options) {
     names.push_back(o.long_name);
   }

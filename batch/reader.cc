@@ -349,7 +349,7 @@ void Reader::block_row() {
   block_last_ = line_;
   after_rule_ = false;
   if (rows_ < 9) {
-    std::copy_n(cells_.begin(), 9, block_.begin() + rows_ * 9);
+    std::copy_n(cells_.begin(), 9, block_.begin() + static_cast<std::ptrdiff_t>(rows_) * 9);
   } else if (damage_ == Refusal::none) {
     damage_ = Refusal::long_block;
   }
