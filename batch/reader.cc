@@ -10,15 +10,42 @@ namespace batch {
 namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
-bool is_empty_cell(char c) {
-  return c == '.' || c == '0' || c == '_' || c == '*' || c == 'x' || c == 'X' || c == '-';
-}
-bool is_cell(char c) { return (c >= '1' && c <= '9') || is_empty_cell(c); }
+
+// For each byte: 1 + its value when it is a cell ('1'-'9', or an empty cell
+// '.', '0', '_', '*', 'x', 'X', '-'), else 0.
+constexpr std::array<uint8_t, 256> kCells = [] {
+  std::array<uint8_t, 256> table{};
+  for (char c : {'.', '0', '_', '*', 'x', 'X', '-'}) {
+    table[static_cast<unsigned char>(c)] = 1;
+  }
+  for (int d = 1; d <= 9; ++d) {
+    table['0' + d] = static_cast<uint8_t>(d + 1);
+  }
+  return table;
+}();
+
+bool is_cell(char c) { return kCells[static_cast<unsigned char>(c)] != 0; }
 bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool starts_field(char c) { return c == ';' || c == ':' || c == '#' || c == ','; }
 
+// The value of a cell: its digit, 0 for an empty cell.
 uint8_t cell_value(char c) {
-  return c >= '1' && c <= '9' ? static_cast<uint8_t>(c - '0') : uint8_t{0};
+  return static_cast<uint8_t>(kCells[static_cast<unsigned char>(c)] - 1);
+}
+
+// The most common line, 81 cells and nothing else, read in one pass: the
+// general rules give the same puzzle for it, except for a line of 81 '-',
+// which is a rule.
+bool plain_puzzle(const char* text, std::array<uint8_t, 81>& cells) {
+  bool cell = true;
+  bool dashes = true;
+  for (std::size_t k = 0; k < 81; ++k) {
+    const uint8_t entry = kCells[static_cast<unsigned char>(text[k])];
+    cell = cell && entry != 0;
+    dashes = dashes && text[k] == '-';
+    cells[k] = static_cast<uint8_t>(entry - 1);
+  }
+  return cell && !dashes;
 }
 
 // The length of the separator at text[k]: a blank, a tab or '|' (1), a
@@ -250,6 +277,10 @@ Reader::Kind Reader::classify(const char* text, std::size_t kept, uint64_t lengt
     text += 3;
     kept -= 3;
     length -= 3;
+  }
+  if (length == 81 && kept == 81 && plain_puzzle(text, cells_)) {
+    record.cells = cells_;
+    return Kind::record;
   }
   if (std::memchr(text, '\0', kept) != nullptr) {
     record.refusal = Refusal::not_text;
