@@ -619,13 +619,13 @@ int run(const Config& config) {
     operands.emplace_back("-");
   }
   Context cx{config, {}, {}, Deadline::max()};
-  std::vector<bool> text;
-  bool typed = false;  // puzzles are read from a terminal
+  std::vector<bool> as_text;  // operands read as the text of puzzles
+  bool typed = false;         // puzzles are read from a terminal
   for (const std::string& name : operands) {
     struct stat st {};
-    text.push_back(is_puzzle_operand(name) ||
-                   (name != "-" && looks_like_puzzle(name) && ::stat(name.c_str(), &st) != 0));
-    cx.sources.push_back(text.back() ? kArgumentSource : name);
+    as_text.push_back(is_puzzle_operand(name) ||
+                      (name != "-" && looks_like_puzzle(name) && ::stat(name.c_str(), &st) != 0));
+    cx.sources.push_back(as_text.back() ? kArgumentSource : name);
     typed = typed || (name == "-" && ::isatty(0) == 1);
   }
   if (config.generate > 0) {
@@ -669,7 +669,8 @@ int run(const Config& config) {
   }
   const std::vector<std::string> no_operands;
   const std::vector<bool> no_text;
-  Inputs inputs(config.generate > 0 ? no_operands : operands, config.generate > 0 ? no_text : text);
+  Inputs inputs(config.generate > 0 ? no_operands : operands,
+                config.generate > 0 ? no_text : as_text);
   Numbers numbers(config.generate,
                   config.demand.iterations_min >= kDeep ? std::size_t{1} : kMadeChunk);
   auto fill = [&](Chunk& chunk) {

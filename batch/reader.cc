@@ -34,8 +34,8 @@ uint8_t cell_value(char c) {
 }
 
 // The most common line, 81 cells and nothing else, read in one pass: the
-// general rules give the same puzzle for it, except for a line of 81 '-',
-// which is a rule.
+// general rules give the same puzzle for it, except in a section that holds
+// no puzzle and for a line of 81 '-', which is a rule.
 bool plain_puzzle(const char* text, std::array<uint8_t, 81>& cells) {
   bool cell = true;
   bool dashes = true;
@@ -278,7 +278,7 @@ Reader::Kind Reader::classify(const char* text, std::size_t kept, uint64_t lengt
     kept -= 3;
     length -= 3;
   }
-  if (length == 81 && kept == 81 && plain_puzzle(text, cells_)) {
+  if (length == 81 && kept == 81 && !other_section_ && plain_puzzle(text, cells_)) {
     record.cells = cells_;
     return Kind::record;
   }

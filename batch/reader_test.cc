@@ -159,8 +159,9 @@ TEST(Reader, EveryFormAndItsDamage) {
       {__LINE__, boxed + "\r\n" + boxed, {"2:" + p, "22:" + p}},
       {__LINE__, rows_of(p, " ", "|", "------+-------+------") + "\n", {P}},
       {__LINE__,
-       "#Aauthor\n#Ddescription\n[Puzzle]\n" + plain + "[State]\n" + rows_of(q, "", "", ""),
-       {"4:" + p}},
+       "#Aauthor\n#Ddescription\n[Puzzle]\n" + plain + "[State]\n" + rows_of(q, "", "", "") + q +
+           "\n[Puzzle]\n" + q + "\n",
+       {"4:" + p, "25:" + q}},
       {__LINE__, "123456789 row one\n" + plain.substr(10), {"1:123456789" + p.substr(9)}},
       // Damaged blocks: never a puzzle made of rows that did not stand together.
       {__LINE__,
