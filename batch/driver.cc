@@ -108,18 +108,8 @@ class Output {
   explicit Output(int fd) : fd_(fd) {}
 
   bool write(std::string_view bytes) {
-    while (error_ == 0 && !bytes.empty()) {
-      const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-      if (n > 0) {
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-      } else if (n < 0 && errno == EINTR) {
-        continue;
-      } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-        pollfd p{fd_, POLLOUT, 0};
-        ::poll(&p, 1, -1);
-      } else {
-        error_ = n < 0 ? errno : EIO;
-      }
+    if (error_ == 0) {
+      error_ = write_all(fd_, bytes);
     }
     return error_ == 0;
   }

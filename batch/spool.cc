@@ -1,6 +1,7 @@
 #include "batch/spool.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -28,16 +29,26 @@ bool Spool::open() {
   return true;
 }
 
-bool Spool::write(std::string_view bytes) {
-  while (error_ == 0 && !bytes.empty()) {
-    const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+int write_all(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
     if (n > 0) {
       bytes.remove_prefix(static_cast<std::size_t>(n));
     } else if (n < 0 && errno == EINTR) {
       continue;
+    } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      pollfd p{fd, POLLOUT, 0};
+      ::poll(&p, 1, -1);
     } else {
-      error_ = n < 0 ? errno : EIO;
+      return n < 0 ? errno : EIO;
     }
+  }
+  return 0;
+}
+
+bool Spool::write(std::string_view bytes) {
+  if (error_ == 0) {
+    error_ = write_all(fd_, bytes);
   }
   return error_ == 0;
 }

@@ -10,6 +10,11 @@
 
 namespace batch {
 
+/// Writes all of `bytes` to descriptor `fd`, again after an interruption and,
+/// on a non-blocking descriptor, after waiting for room. Returns 0, or the
+/// errno of the failure.
+int write_all(int fd, std::string_view bytes);
+
 class Spool {
  public:
   Spool() = default;
