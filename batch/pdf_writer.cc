@@ -1,13 +1,11 @@
 #include "batch/pdf_writer.h"
 
-#include <cairo-pdf.h>
-#include <cairo.h>
-
 #include <algorithm>
 #include <cstring>
 #include <type_traits>
 #include <vector>
 
+#include "batch/cairo_library.h"
 #include "batch/messages.h"
 #include "batch/spool.h"
 
@@ -17,6 +15,10 @@ namespace {
 // The back pictures wait in the spool as they are, less their caption's
 // texts (the answer pages name the number only).
 static_assert(std::is_trivially_copyable_v<Picture>);
+
+// The library, set by the first book that opens; books are drawn on the
+// main thread only.
+const CairoLibrary* cairo = nullptr;
 
 constexpr double kMargin = 40;  // points around the page's grids
 constexpr double kFoot = 40;    // points below them, for the page number
@@ -40,25 +42,25 @@ Colour colour(const char* hex) {
 
 void set_colour(cairo_t* cr, const char* hex) {
   const Colour c = colour(hex);
-  cairo_set_source_rgb(cr, c.r, c.g, c.b);
+  cairo->set_source_rgb(cr, c.r, c.g, c.b);
 }
 
 void font(cairo_t* cr, double size, bool bold, bool italic = false) {
-  cairo_select_font_face(cr, "DejaVu Sans",
+  cairo->select_font_face(cr, "DejaVu Sans",
                          italic ? CAIRO_FONT_SLANT_OBLIQUE : CAIRO_FONT_SLANT_NORMAL,
                          bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-  cairo_set_font_size(cr, size);
+  cairo->set_font_size(cr, size);
 }
 
 void text_at(cairo_t* cr, double x, double y, const std::string& text) {
-  cairo_move_to(cr, x, y);
-  cairo_show_text(cr, text.c_str());
+  cairo->move_to(cr, x, y);
+  cairo->show_text(cr, text.c_str());
 }
 
 // `text` centred on x, its baseline at y.
 void centred(cairo_t* cr, double x, double y, const std::string& text) {
   cairo_text_extents_t e;
-  cairo_text_extents(cr, text.c_str(), &e);
+  cairo->text_extents(cr, text.c_str(), &e);
   text_at(cr, x - e.x_bearing - e.width / 2, y, text);
 }
 
@@ -66,7 +68,7 @@ void centred(cairo_t* cr, double x, double y, const std::string& text) {
 // with an ellipsis between (a file's name says more than its folders).
 std::string fitted(cairo_t* cr, const std::string& text, std::size_t keep, double width) {
   cairo_text_extents_t e;
-  cairo_text_extents(cr, text.c_str(), &e);
+  cairo->text_extents(cr, text.c_str(), &e);
   if (e.x_advance <= width) {
     return text;
   }
@@ -78,7 +80,7 @@ std::string fitted(cairo_t* cr, const std::string& text, std::size_t keep, doubl
       ++from;  // not inside a UTF-8 sequence
     }
     shown = text.substr(0, keep) + "\xE2\x80\xA6" + text.substr(from);
-    cairo_text_extents(cr, shown.c_str(), &e);
+    cairo->text_extents(cr, shown.c_str(), &e);
   } while (e.x_advance > width && from < text.size());
   return shown;
 }
@@ -89,21 +91,21 @@ void grid_lines(cairo_t* cr, bool thick) {
       continue;
     }
     const double at = n * kCellSize;
-    cairo_move_to(cr, at, 0);
-    cairo_line_to(cr, at, 9 * kCellSize);
-    cairo_move_to(cr, 0, at);
-    cairo_line_to(cr, 9 * kCellSize, at);
+    cairo->move_to(cr, at, 0);
+    cairo->line_to(cr, at, 9 * kCellSize);
+    cairo->move_to(cr, 0, at);
+    cairo->line_to(cr, 9 * kCellSize, at);
   }
   if (thick) {
     set_colour(cr, "#000000");
-    cairo_set_line_width(cr, 3);
-    cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
+    cairo->set_line_width(cr, 3);
+    cairo->set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
   } else {
     set_colour(cr, "#9a9a9a");
-    cairo_set_line_width(cr, 1);
-    cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+    cairo->set_line_width(cr, 1);
+    cairo->set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
   }
-  cairo_stroke(cr);
+  cairo->stroke(cr);
 }
 
 void draw_legend(cairo_t* cr, const Picture& picture, double top) {
@@ -111,12 +113,12 @@ void draw_legend(cairo_t* cr, const Picture& picture, double top) {
   font(cr, 11, false);
   for (const LegendEntry& entry : legend(picture)) {
     set_colour(cr, entry.iteration > 0 ? iteration_colour(entry.iteration) : ink_colour(entry.ink));
-    cairo_rectangle(cr, x, top + 8, 10, 10);
-    cairo_fill(cr);
+    cairo->rectangle(cr, x, top + 8, 10, 10);
+    cairo->fill(cr);
     set_colour(cr, "#333333");
     text_at(cr, x + 14, top + 17, entry.label);
     cairo_text_extents_t e;
-    cairo_text_extents(cr, entry.label.c_str(), &e);
+    cairo->text_extents(cr, entry.label.c_str(), &e);
     x += 14 + e.x_advance + 12;
   }
 }
@@ -134,26 +136,26 @@ void draw_frame(cairo_t* cr, const Picture& picture, const std::string& title) {
     set_colour(cr, "#444444");
     text_at(cr, kFrameMargin, 48, detail);
   }
-  cairo_save(cr);
-  cairo_translate(cr, kFrameMargin, kGridTop);
+  cairo->save(cr);
+  cairo->translate(cr, kFrameMargin, kGridTop);
   for (int k = 0; k < 81; ++k) {
     if (picture.cells[k].shaded) {
       set_colour(cr, "#fbe3a0");
       const int column = k % 9;
       const int row = k / 9;
-      cairo_rectangle(cr, column * kCellSize, row * kCellSize, kCellSize, kCellSize);
-      cairo_fill(cr);
+      cairo->rectangle(cr, column * kCellSize, row * kCellSize, kCellSize, kCellSize);
+      cairo->fill(cr);
     }
   }
   grid_lines(cr, false);
   grid_lines(cr, true);
   if (picture.mark >= 0) {
     set_colour(cr, "#c0500a");
-    cairo_set_line_width(cr, 4);
+    cairo->set_line_width(cr, 4);
     const int column = picture.mark % 9;
     const int row = picture.mark / 9;
-    cairo_rectangle(cr, column * kCellSize + 4, row * kCellSize + 4, 32, 32);
-    cairo_stroke(cr);
+    cairo->rectangle(cr, column * kCellSize + 4, row * kCellSize + 4, 32, 32);
+    cairo->stroke(cr);
   }
   for (int k = 0; k < 81; ++k) {
     const PictureCell& cell = picture.cells[k];
@@ -175,7 +177,7 @@ void draw_frame(cairo_t* cr, const Picture& picture, const std::string& title) {
       text_at(cr, x + 3, y + 11, step);
     }
   }
-  cairo_restore(cr);
+  cairo->restore(cr);
   if (has_legend(picture.view)) {
     draw_legend(cr, picture, kGridTop + 9 * kCellSize);
   }
@@ -209,10 +211,10 @@ struct Book::State {
 
   ~State() {
     if (cr != nullptr) {
-      cairo_destroy(cr);
+      cairo->destroy(cr);
     }
     if (surface != nullptr) {
-      cairo_surface_destroy(surface);
+      cairo->surface_destroy(surface);
     }
   }
 
@@ -222,7 +224,7 @@ struct Book::State {
     font(cr, 10, false);
     set_colour(cr, "#000000");
     centred(cr, width / 2, height - kFoot / 2, number);
-    cairo_show_page(cr);
+    cairo->show_page(cr);
     slot = 0;
   }
 
@@ -243,11 +245,11 @@ struct Book::State {
     const int row = slot / columns;
     const double x = kMargin + column * slot_width + (slot_width - kFrameWidth * scale) / 2;
     const double y = kMargin + row * slot_height + (slot_height - frame * scale) / 2;
-    cairo_save(cr);
-    cairo_translate(cr, x, y);
-    cairo_scale(cr, scale, scale);
+    cairo->save(cr);
+    cairo->translate(cr, x, y);
+    cairo->scale(cr, scale, scale);
     draw_frame(cr, picture, title);
-    cairo_restore(cr);
+    cairo->restore(cr);
     if (++slot == columns * rows) {
       end_page();
     }
@@ -273,13 +275,19 @@ bool Book::open(std::string& why) {
                   std::strerror(s.answers.error()));
     return false;
   }
-  s.surface = cairo_pdf_surface_create_for_stream(append_bytes, &s.sink, s.width, s.height);
-  s.cr = cairo_create(s.surface);
-  if (cairo_status(s.cr) != CAIRO_STATUS_SUCCESS) {
-    why = cairo_status_to_string(cairo_status(s.cr));
+  std::string missing;
+  cairo = cairo_library(missing);
+  if (cairo == nullptr) {
+    append_printf(why, tr("cannot load the PDF library: %s"), missing.c_str());
     return false;
   }
-  cairo_pdf_surface_set_metadata(s.surface, CAIRO_PDF_METADATA_CREATOR, "sudoku-batch");
+  s.surface = cairo->pdf_surface_create_for_stream(append_bytes, &s.sink, s.width, s.height);
+  s.cr = cairo->create(s.surface);
+  if (cairo->status(s.cr) != CAIRO_STATUS_SUCCESS) {
+    why = cairo->status_to_string(cairo->status(s.cr));
+    return false;
+  }
+  cairo->pdf_surface_set_metadata(s.surface, CAIRO_PDF_METADATA_CREATOR, "sudoku-batch");
   return true;
 }
 
@@ -335,17 +343,17 @@ bool Book::finish(const std::function<bool(std::string_view)>& write, std::strin
   }
   if (s.page == 0) {
     // An empty run still makes a valid document: one blank page.
-    cairo_show_page(s.cr);
+    cairo->show_page(s.cr);
   }
   if (s.answers.error() != 0) {
     append_printf(why, tr("cannot use the temporary file: %s"), std::strerror(s.answers.error()));
   }
-  cairo_surface_finish(s.surface);
-  const cairo_status_t status = cairo_surface_status(s.surface);
+  cairo->surface_finish(s.surface);
+  const cairo_status_t status = cairo->surface_status(s.surface);
   s.sink = nullptr;
   flush();
   if (status != CAIRO_STATUS_SUCCESS && why.empty()) {
-    why = cairo_status_to_string(status);
+    why = cairo->status_to_string(status);
   }
   return why.empty();
 }
