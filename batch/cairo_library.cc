@@ -24,14 +24,14 @@ Opened open_library() {
   }
   // dlsym gives an object pointer; POSIX guarantees it converts to the
   // function's pointer type.
-#define SUDOKU_CAIRO_FIND(name)                                                        \
-  if (o.why.empty()) {                                                                 \
-    void* symbol = dlsym(handle, "cairo_" #name);                                      \
-    if (symbol == nullptr) {                                                           \
-      o.why = std::string(kSoname) + ": no function cairo_" #name;                     \
-    } else {                                                                           \
-      o.library.name = reinterpret_cast<decltype(o.library.name)>(symbol);             \
-    }                                                                                  \
+#define SUDOKU_CAIRO_FIND(name)                                            \
+  if (o.why.empty()) {                                                     \
+    void* symbol = dlsym(handle, "cairo_" #name);                          \
+    if (symbol == nullptr) {                                               \
+      o.why = std::string(kSoname) + ": no function cairo_" #name;         \
+    } else {                                                               \
+      o.library.name = reinterpret_cast<decltype(o.library.name)>(symbol); \
+    }                                                                      \
   }
   SUDOKU_CAIRO_FUNCTIONS(SUDOKU_CAIRO_FIND)
 #undef SUDOKU_CAIRO_FIND

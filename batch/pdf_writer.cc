@@ -47,8 +47,8 @@ void set_colour(cairo_t* cr, const char* hex) {
 
 void font(cairo_t* cr, double size, bool bold, bool italic = false) {
   cairo->select_font_face(cr, "DejaVu Sans",
-                         italic ? CAIRO_FONT_SLANT_OBLIQUE : CAIRO_FONT_SLANT_NORMAL,
-                         bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+                          italic ? CAIRO_FONT_SLANT_OBLIQUE : CAIRO_FONT_SLANT_NORMAL,
+                          bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
   cairo->set_font_size(cr, size);
 }
 
