@@ -14,13 +14,15 @@ namespace batch {
 
 // Every cairo function the pdf writer calls, each under its name less the
 // "cairo_" prefix.
-#define SUDOKU_CAIRO_FUNCTIONS(X)                                                              \
-  X(create)                                                                                    \
-  X(destroy) X(fill) X(line_to) X(move_to) X(pdf_surface_create_for_stream)                    \
-      X(pdf_surface_set_metadata) X(rectangle) X(restore) X(save) X(scale) X(select_font_face) \
-          X(set_font_size) X(set_line_cap) X(set_line_width) X(set_source_rgb) X(show_page)    \
-              X(show_text) X(status) X(status_to_string) X(stroke) X(surface_destroy)          \
-                  X(surface_finish) X(surface_status) X(text_extents) X(translate)
+// clang-format off
+#define SUDOKU_CAIRO_FUNCTIONS(X)                                                      \
+  X(create) X(destroy) X(fill) X(line_to) X(move_to) X(pdf_surface_create_for_stream) \
+  X(pdf_surface_set_metadata) X(rectangle) X(restore) X(save) X(scale)               \
+  X(select_font_face) X(set_font_size) X(set_line_cap) X(set_line_width)             \
+  X(set_source_rgb) X(show_page) X(show_text) X(status) X(status_to_string)          \
+  X(stroke) X(surface_destroy) X(surface_finish) X(surface_status) X(text_extents)   \
+  X(translate)
+// clang-format on
 
 struct CairoLibrary {
 #define SUDOKU_CAIRO_MEMBER(name) decltype(&::cairo_##name) name = nullptr;
