@@ -58,7 +58,13 @@ void solve(const Record& record, const SolveOptions& options, Result& result) {
   result.solutions = -1;
   result.repeated = any_repeat(record.cells) && doublon(result.givens, result.doublon);
   if (options.count) {
-    result.solutions = result.repeated ? 0 : compter_solutions(result.givens, result.solution);
+    // The grid the forced placements left has the same solutions as the
+    // givens, and the search starts from all they found. Each digit a scan
+    // writes had one possible cell in its unit, so every solution has it
+    // there. When a scan forces two digits into one cell, the second
+    // replaces the first, which then has no possible cell left in its
+    // unit: neither grid has a solution.
+    result.solutions = result.repeated ? 0 : compter_solutions(result.grille, result.solution);
   }
 }
 
