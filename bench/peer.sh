@@ -10,8 +10,11 @@
 #   b. count: sudoku-batch --format=line --count --jobs 1 against qqwing
 #      --solve --count-solutions --one-line, over the first 5,000 puzzles of
 #      the 17-clue collection, over top95 repeated TOP95_COPIES times (default
-#      20) and over tdoku's unique-solution puzzles repeated TDOKU_COPIES
-#      times (default 50), so that each run lasts long enough to time;
+#      100) and over tdoku's unique-solution puzzles repeated TDOKU_COPIES
+#      times (default 200), so that each run of sudoku-batch lasts long
+#      enough that the few milliseconds any process takes to start (about 3
+#      for /bin/true on a small virtual machine) do not count for the
+#      puzzles;
 #   c. jobs:  sudoku-batch --format=line --jobs 2 against --jobs 1, wall
 #      clock, over the whole collection;
 #   d. memory: peak resident memory of sudoku-batch --format=line over the
@@ -65,8 +68,8 @@ repeat() {
   for ((n = 0; n < $2; n++)); do cat "$1"; done >"$3"
   wc -l <"$3"
 }
-top95_lines=$(repeat "$data/top95.txt" "${TOP95_COPIES:-20}" "$work/top95.txt")
-tdoku_lines=$(repeat "$data/tdoku_unique18.txt" "${TDOKU_COPIES:-50}" "$work/tdoku.txt")
+top95_lines=$(repeat "$data/top95.txt" "${TOP95_COPIES:-100}" "$work/top95.txt")
+tdoku_lines=$(repeat "$data/tdoku_unique18.txt" "${TDOKU_COPIES:-200}" "$work/tdoku.txt")
 
 declare -A cpu wall rss
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
