@@ -54,7 +54,9 @@ std::string locale_dir() {
 class Help : public CLI::Formatter {
  public:
   std::string make_usage(const CLI::App* /*app*/, std::string /*name*/) const override {
-    return std::string(batch::tr("Usage: sudoku-batch [OPTIONS] [FILE | PUZZLE]...")) + "\n" +
+    return std::string(batch::tr("Usage: sudoku-batch [OPTIONS] [FILE | PUZZLE]...\n"
+                                 "       sudoku-batch --generate=N [OPTIONS]")) +
+           "\n" +
            batch::tr(
                "Solve, explain and classify Sudoku puzzles with the forced placements of the\n"
                "dialogue sudoku. A FILE holds puzzles one per line (81 cells: digits, and '.',\n"
@@ -305,8 +307,9 @@ int run_program(int argc, char** argv) {
   app.footer(
       tr("Output: one record per puzzle or refused line, in input order; refused lines\n"
          "are also reported on standard error as FILE:LINE: message.\n"
-         "Exit status: 0 every puzzle read, 1 some line refused, 2 a usage error, an\n"
-         "unreadable file or a failed write."));
+         "Exit status: 0 every puzzle read or made, 1 some line refused or the time\n"
+         "limit passed, 2 a usage error, an unreadable file or a failed write, 130 or\n"
+         "143 ended by SIGINT or SIGTERM."));
 
   const std::string mistake =
       batch::check_arguments(option_names(app), std::vector<std::string>(argv + 1, argv + argc));
