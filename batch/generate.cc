@@ -8,16 +8,29 @@
 // of a full grid nearly always go together), halving the block when the
 // puzzle stops holding, down to one orbit at a time.
 //
-// Whether a given can go may change as others go, but only in one way. The
-// digits that singles alone can place grow with the givens: a candidate that
-// more givens rule out stays ruled out, so a single stays single, whatever
-// the order of the scans. A solve that stops because an iteration placed
-// nothing has reached all that singles can place; a puzzle with fewer givens
-// gets no further, so a given whose removal stalls the solve is needed for
-// good. Only a solve cut short by the ten-iteration cap can turn out
-// differently with fewer givens (fewer givens can save iterations), so the
-// orbits found needed that way are tried again until none can go. Having one
-// solution is monotone too: one pass does for it.
+// Fewer givens never help the forced placements. The digits that singles
+// alone can place grow with the givens: a candidate that more givens rule out
+// stays ruled out, so a single stays single, whatever the order of the
+// scans; scan by scan, the solve of a puzzle with more givens has placed all
+// that the solve with fewer has, and more. So a puzzle with fewer givens
+// (all from the same solution) finishes no earlier: its depth can only grow,
+// and a given whose removal keeps the solve from finishing, stalled or cut
+// short by the ten-iteration cap, is needed for good, whatever goes after
+// it. Having one solution is monotone too: one pass does for it. (The last
+// pass over a puzzle made at random, `acheve`, tries the orbits that a cut
+// solve kept once more all the same; it finds none.)
+//
+// The local search for depth works on minimal puzzles. A move puts back a
+// few orbits of the solution, then takes givens away again greedily: at each
+// step every given that can still go is tried, and the one whose removal
+// leaves the deepest puzzle goes (between equal depths, the one whose solve
+// ends in a later phase, then with more cells left for its last iteration).
+// A given that cannot go is never tried again within the move, so a greedy
+// reduction costs about one solve per given plus the few that can go, no
+// more than taking them away in random order, and its puzzles run deeper.
+// During the walk only the givens that share a unit or a digit with the
+// orbits put back are tried (the others nearly always stay needed); the
+// puzzle found deep enough is then reduced over all its givens.
 #include "batch/generate.h"
 
 #include <algorithm>
@@ -172,9 +185,13 @@ struct Essai {
   bool coupe() const { return !trouve && etat.progres == 1; }
 };
 
-Essai essaie(const Grid& puzzle) {
+// `compte`, when given, counts the solves.
+Essai essaie(const Grid& puzzle, uint64_t* compte = nullptr) {
   Essai e;
   Grid g = puzzle;
+  if (compte != nullptr) {
+    ++*compte;
+  }
   resoudre_vite(g, e.etat);
   e.trouve = e.etat.nremplies == 81;
   e.trop = !e.trouve && (e.etat.posslign == 1 || e.etat.posscarre == 1 || e.etat.posscol == 1);
@@ -183,13 +200,16 @@ Essai essaie(const Grid& puzzle) {
 
 // Whether `puzzle` holds; when it does not, `pour_de_bon` tells whether no
 // puzzle with fewer givens can hold either.
-bool tient(const Grid& puzzle, bool beyond, bool& pour_de_bon) {
+bool tient(const Grid& puzzle, bool beyond, bool& pour_de_bon, uint64_t* compte = nullptr) {
   if (beyond) {
     Grid solution;
     pour_de_bon = true;
+    if (compte != nullptr) {
+      ++*compte;
+    }
     return compter_solutions(puzzle, solution) == 1;
   }
-  const Essai e = essaie(puzzle);
+  const Essai e = essaie(puzzle, compte);
   pour_de_bon = !e.coupe();
   return e.trouve;
 }
@@ -225,7 +245,7 @@ class Atelier {
       if (accepte(puzzle, made)) {
         return true;
       }
-      if (!demand_.beyond && essaie(puzzle).etat.niter < demand_.iterations_min &&
+      if (!demand_.beyond && essaie(puzzle, &essais_).etat.niter < demand_.iterations_min &&
           demand_.iterations_min >= kRecherche && cherche(puzzle) && accepte(puzzle, made)) {
         return true;
       }
@@ -235,13 +255,17 @@ class Atelier {
  private:
   // From this depth on, puzzles made at random are too rare: search.
   static constexpr int32_t kRecherche = 3;
-  // Moves of the local search without a better puzzle before it restarts
-  // from a new grid, and moves between looks at the clock.
+  // Moves of the local search without a deeper puzzle before it restarts
+  // from a new grid, and solves between looks at the clock (a millisecond or
+  // two).
   static constexpr int kPatience = 3000;
-  static constexpr int kCoupsParHeure = 64;
-  // A move puts back one to this many orbits (tried: 3 to 12; 5 reaches
-  // depth 5 fastest).
+  static constexpr uint64_t kEssaisParRegard = 1024;
+  // A move puts back one to this many orbits (tried: 1 to 12; 5 reaches
+  // depths 5 to 8 in the fewest solves, 8 about as well).
   static constexpr uint32_t kAjouts = 5;
+
+  // Orbits marked by their first cell.
+  using Marques = std::array<bool, 81>;
 
   void retire(Grid& g, int premiere) const {
     for (int t = 0; t < orbites_->taille[premiere]; ++t) {
@@ -270,7 +294,7 @@ class Atelier {
         retire(essai, ordre[t]);
       }
       bool pour_de_bon = false;
-      if (tient(essai, demand_.beyond, pour_de_bon)) {
+      if (tient(essai, demand_.beyond, pour_de_bon, &essais_)) {
         puzzle = essai;
         ++version_;
         k += m;
@@ -294,7 +318,7 @@ class Atelier {
         }
         Grid essai = puzzle;
         retire(essai, p);
-        const Essai e = essaie(essai);
+        const Essai e = essaie(essai, &essais_);
         if (e.trouve) {
           puzzle = essai;
           ++version_;
@@ -306,18 +330,97 @@ class Atelier {
     }
   }
 
-  // The local search for depth, from `puzzle` (minimal): puts back a few
-  // orbits of the solution, takes givens away again in random order, and
-  // keeps the new puzzle when it is at least as deep and not too deep (a
-  // finer score, such as how late the digits are placed, led nowhere
-  // faster). Ends with a minimal puzzle deep enough, or false.
+  // How deep a solve goes, for choosing between removals: its depth, then
+  // the phase its last placement came in, then the cells that its last
+  // iteration placed; lowest of all when deeper than asked.
+  int32_t profondeur(const Essai& e) const {
+    const Resolution& r = e.etat;
+    const int32_t b = r.niter;
+    if (b > demand_.iterations_max) {
+      return -1;
+    }
+    const int32_t phase = r.nlignes[b] != 0 ? 3 : r.ncolonnes[b] != 0 ? 2 : 1;
+    return 10000 * b + 1000 * phase + r.ncarres[b] + r.ncolonnes[b] + r.nlignes[b];
+  }
+
+  // Takes givens away from `puzzle` (solved by the forced placements) while
+  // one of those `parmi` marks (all, without it) can go, the one leaving the
+  // deepest puzzle first. Returns the solve of the puzzle left.
+  Essai reduit(Grid& puzzle, const Marques* parmi) {
+    std::array<uint8_t, 81> restent{};
+    int n = 0;
+    for (int k = 0; k < orbites_->n; ++k) {
+      const int p = orbites_->premieres[k];
+      if (puzzle.cells[p] != 0 && (parmi == nullptr || (*parmi)[p])) {
+        restent[n++] = static_cast<uint8_t>(p);
+      }
+    }
+    hasard_.melange(restent, n);  // equal depths: the first tried goes
+    Essai dernier;
+    bool retiree = false;
+    for (;;) {
+      int m = 0;
+      int choisie = -1;
+      int32_t meilleure = 0;
+      for (int k = 0; k < n; ++k) {
+        Grid essai = puzzle;
+        retire(essai, restent[k]);
+        const Essai e = essaie(essai, &essais_);
+        if (!e.trouve) {
+          continue;  // needed for good
+        }
+        const int32_t p = profondeur(e);
+        if (choisie < 0 || p > meilleure) {
+          meilleure = p;
+          choisie = m;
+          dernier = e;
+        }
+        restent[m++] = restent[k];
+      }
+      if (m == 0) {
+        break;
+      }
+      retire(puzzle, restent[choisie]);
+      retiree = true;
+      restent[choisie] = restent[--m];
+      n = m;
+    }
+    return retiree ? dernier : essaie(puzzle, &essais_);
+  }
+
+  // Marks the orbits with a cell that shares a unit or a digit with a cell
+  // of orbit `premiere`.
+  void marque_proches(int premiere, Marques& proches) const {
+    for (int t = 0; t < orbites_->taille[premiere]; ++t) {
+      const int x = orbites_->cases[premiere][t];
+      for (int c = 0; c < 81; ++c) {
+        if (c / 9 == x / 9 || c % 9 == x % 9 || (c / 27 == x / 27 && c % 9 / 3 == x % 9 / 3) ||
+            solution_.cells[c] == solution_.cells[x]) {
+          int p = c;  // the orbit's first cell
+          for (int d = symmetric_cell(symetrie_, c); d != c; d = symmetric_cell(symetrie_, d)) {
+            p = std::min(p, d);
+          }
+          proches[p] = true;
+        }
+      }
+    }
+  }
+
+  // The local search for depth, from `puzzle` (minimal): a walk over
+  // puzzles at least as deep as the one before, each move putting back one
+  // to kAjouts orbits of the solution and reducing again. Ends with a
+  // puzzle deep enough (minimal when the demand says so), or false after
+  // kPatience moves without a deeper one.
   bool cherche(Grid& puzzle) {
-    int32_t meilleur = essaie(puzzle).etat.niter;
-    std::array<uint8_t, 81> ordre{};
+    int32_t actuelle = essaie(puzzle, &essais_).etat.niter;
+    int32_t record = actuelle;
     std::array<uint8_t, 81> vides{};
     for (int sans = 0; sans < kPatience; ++sans) {
-      if (sans % kCoupsParHeure == 0 && std::chrono::steady_clock::now() >= deadline_) {
-        return false;
+      if (essais_ >= regard_) {
+        regard_ = essais_ + kEssaisParRegard;
+        if (std::chrono::steady_clock::now() >= deadline_) {
+          return false;
+        }
       }
       Grid essai = puzzle;
       int n_vides = 0;
@@ -326,33 +429,35 @@ class Atelier {
           vides[n_vides++] = orbites_->premieres[k];
         }
       }
+      Marques proches{};
       const int ajouts = 1 + static_cast<int>(hasard_.sous(kAjouts));
       for (int a = 0; a < ajouts && n_vides > 0; ++a) {
         const uint32_t k = hasard_.sous(static_cast<uint32_t>(n_vides));
         remet(essai, vides[k]);
+        marque_proches(vides[k], proches);
         vides[k] = vides[--n_vides];
       }
-      int n = 0;
-      for (int k = 0; k < orbites_->n; ++k) {
-        if (essai.cells[orbites_->premieres[k]] != 0) {
-          ordre[n++] = orbites_->premieres[k];
-        }
-      }
-      hasard_.melange(ordre, n);
-      depouille(essai, ordre, n, 1);
-      const Essai e = essaie(essai);
-      if (e.etat.niter > demand_.iterations_max) {
+      const Essai e = reduit(essai, &proches);
+      const int32_t b = e.etat.niter;
+      if (b > demand_.iterations_max) {
         continue;
       }
-      const int32_t s = e.etat.niter;
-      if (s > meilleur) {
+      if (b > record) {
+        record = b;
         sans = 0;
       }
-      if (s >= meilleur) {
-        meilleur = s;
-        puzzle = essai;
-        if (e.etat.niter >= demand_.iterations_min) {
-          acheve(puzzle);
+      if (b < actuelle) {
+        continue;
+      }
+      actuelle = b;
+      puzzle = essai;
+      if (b >= demand_.iterations_min) {
+        if (!demand_.minimal) {
+          return true;
+        }
+        Grid reduite = puzzle;
+        if (reduit(reduite, nullptr).etat.niter <= demand_.iterations_max) {
+          puzzle = reduite;
           return true;
         }
       }
@@ -361,8 +466,8 @@ class Atelier {
   }
 
   // The final checks of a puzzle against the demand; fills `made`.
-  bool accepte(const Grid& puzzle, Made& made) const {
-    const Essai e = essaie(puzzle);
+  bool accepte(const Grid& puzzle, Made& made) {
+    const Essai e = essaie(puzzle, &essais_);
     const int givens = nombre(puzzle);
     if (givens < demand_.givens_min || givens > demand_.givens_max) {
       return false;
@@ -373,6 +478,7 @@ class Atelier {
       return false;
     }
     Grid seule;
+    ++essais_;
     if (compter_solutions(puzzle, seule) != 1 || !(seule == solution_)) {
       return false;
     }
@@ -381,6 +487,7 @@ class Atelier {
     made.symmetry = symetrie_;
     made.givens = givens;
     made.iterations = e.etat.niter;
+    made.solves = essais_;
     return true;
   }
 
@@ -395,6 +502,8 @@ class Atelier {
   static constexpr uint64_t kPourDeBon = UINT64_MAX;
   uint64_t version_ = 0;
   std::array<uint64_t, 81> essaye_{};
+  uint64_t essais_ = 0;  // solves and counts so far
+  uint64_t regard_ = 0;  // the solve count at which the clock is next looked at
 };
 
 }  // namespace

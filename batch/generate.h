@@ -5,9 +5,9 @@
 // taken away, a whole symmetry orbit at a time, as long as the puzzle stays
 // solved by the forced placements (or keeps one solution). A puzzle deeper
 // than chance gives comes from a local search: put a few of the solution's
-// digits back, take givens away again, keep the result when it is at least
-// as deep. Every puzzle handed out is minimal: no given can go (with a
-// symmetry, no given together with those the symmetry maps it to, so the
+// digits back, take givens away again, the removal that leaves the deepest
+// puzzle first, keep the result when it is at least as deep. Every puzzle handed out is minimal: no
+// given can go (with a symmetry, no given together with those the symmetry maps it to, so the
 // pattern stays whole); and it is checked at the end: solved to the last
 // cell within the iteration cap (or not, beyond them), one solution by the
 // counter, depth and givens as asked.
@@ -57,6 +57,7 @@ struct Made {
   Symmetry symmetry = Symmetry::none;  // the one kept (never `random`)
   int32_t givens = 0;
   int32_t iterations = 0;  // the iterations its solve runs
+  uint64_t solves = 0;     // its cost: the solves and counts of the puzzles tried
 };
 
 using Deadline = std::chrono::steady_clock::time_point;
