@@ -139,19 +139,24 @@ TEST(Generate, EveryPuzzleMeetsItsDemand) {
 }
 
 TEST(Generate, SameSeedAndIndexSamePuzzle) {
-  Demand d;
-  d.symmetry = Symmetry::random;
-  Made a;
-  Made b;
-  Made other;
-  ASSERT_TRUE(generate(d, 5, 17, kNever, a));
-  ASSERT_TRUE(generate(d, 5, 16, kNever, other));  // another puzzle in between
-  ASSERT_TRUE(generate(d, 5, 17, kNever, b));
-  EXPECT_EQ(a.puzzle, b.puzzle);
-  EXPECT_EQ(a.symmetry, b.symmetry);
-  EXPECT_NE(a.puzzle, other.puzzle);
-  ASSERT_TRUE(generate(d, 6, 17, kNever, other));
-  EXPECT_NE(a.puzzle, other.puzzle);
+  Demand any;
+  any.symmetry = Symmetry::random;
+  Demand deep;  // made by the search
+  deep.iterations_min = deep.iterations_max = 4;
+  for (const Demand& d : {any, deep}) {
+    SCOPED_TRACE(d.iterations_min);
+    Made a;
+    Made b;
+    Made other;
+    ASSERT_TRUE(generate(d, 5, 17, kNever, a));
+    ASSERT_TRUE(generate(d, 5, 16, kNever, other));  // another puzzle in between
+    ASSERT_TRUE(generate(d, 5, 17, kNever, b));
+    EXPECT_EQ(a.puzzle, b.puzzle);
+    EXPECT_EQ(a.symmetry, b.symmetry);
+    EXPECT_NE(a.puzzle, other.puzzle);
+    ASSERT_TRUE(generate(d, 6, 17, kNever, other));
+    EXPECT_NE(a.puzzle, other.puzzle);
+  }
 }
 
 TEST(Generate, PassedDeadlineFails) {
