@@ -578,9 +578,13 @@ bool minimal(const Grid& puzzle, bool beyond, Symmetry symmetry) {
 }
 
 bool generate(const Demand& demand, uint64_t seed, uint64_t index, Deadline deadline, Made& made) {
-  // Each puzzle's own sequence, from the run's seed and its index.
+  // Each puzzle's own sequence, from the run's seed and its index: the
+  // index mixed into the seed's hash and mixed again, so that no two (seed,
+  // index) pairs met in practice share a sequence (hashing the two alike
+  // and combining them gave seed 1's third puzzle to seed 2 as its second,
+  // and one and the same puzzle wherever the index equalled the seed).
   Hasard melangeur{seed};
-  Hasard hasard{melangeur.suivant() ^ Hasard{index}.suivant()};
+  Hasard hasard{Hasard{melangeur.suivant() ^ index}.suivant()};
   Atelier atelier(demand, hasard, deadline);
   return atelier.fait(made);
 }

@@ -157,6 +157,19 @@ TEST(Generate, SameSeedAndIndexSamePuzzle) {
     ASSERT_TRUE(generate(d, 6, 17, kNever, other));
     EXPECT_NE(a.puzzle, other.puzzle);
   }
+  // Other seeds, other puzzles, whatever the index.
+  struct Pair {
+    uint64_t seed_a, index_a, seed_b, index_b;
+  };
+  for (const Pair& p : std::vector<Pair>{{1, 2, 2, 1}, {3, 3, 4, 4}, {0, 5, 5, 0}}) {
+    SCOPED_TRACE(std::to_string(p.seed_a) + ":" + std::to_string(p.index_a) + " " +
+                 std::to_string(p.seed_b) + ":" + std::to_string(p.index_b));
+    Made a;
+    Made b;
+    ASSERT_TRUE(generate(any, p.seed_a, p.index_a, kNever, a));
+    ASSERT_TRUE(generate(any, p.seed_b, p.index_b, kNever, b));
+    EXPECT_NE(a.puzzle, b.puzzle);
+  }
 }
 
 TEST(Generate, PassedDeadlineFails) {
