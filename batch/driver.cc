@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -38,13 +39,16 @@ constexpr std::size_t kChunk = 256;                   // records per chunk
 constexpr std::size_t kMadeChunk = 64;
 constexpr int32_t kDeep = 6;
 
-// The signal (SIGINT or SIGTERM) that asked the run to stop, or 0.
-volatile std::sig_atomic_t g_stop = 0;
+// The signal (SIGINT or SIGTERM) that asked the run to stop, or 0. Lock-free,
+// so the handler may set it, and atomic, so the workers that make puzzles
+// see it.
+std::atomic<int> g_stop{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 void on_stop_signal(int signal) { g_stop = signal; }
 
-// SIGINT and SIGTERM stop the run between records; a read they interrupt
-// returns at once (no SA_RESTART).
+// SIGINT and SIGTERM stop the run between records, and a puzzle being made;
+// a read they interrupt returns at once (no SA_RESTART).
 void catch_stop_signals() {
   struct sigaction action {};
   action.sa_handler = on_stop_signal;
@@ -337,9 +341,9 @@ std::string made_note(const Result& result) {
 }
 
 // Makes the puzzle numbered record.line into `record`; false when the time
-// limit passes first.
+// limit passes or a signal stops the run first.
 bool make(const Context& cx, Record& record, Made& made) {
-  if (!generate(cx.config.demand, cx.config.seed, record.line - 1, cx.deadline, made)) {
+  if (!generate(cx.config.demand, cx.config.seed, record.line - 1, cx.deadline, made, &g_stop)) {
     return false;
   }
   for (int k = 0; k < 81; ++k) {

@@ -221,8 +221,8 @@ int nombre(const Grid& puzzle) {
 
 class Atelier {
  public:
-  Atelier(const Demand& demand, Hasard& hasard, Deadline deadline)
-      : demand_(demand), hasard_(hasard), deadline_(deadline) {}
+  Atelier(const Demand& demand, Hasard& hasard, Deadline deadline, const std::atomic<int>* stop)
+      : demand_(demand), hasard_(hasard), deadline_(deadline), stop_(stop) {}
 
   bool fait(Made& made) {
     symetrie_ = demand_.symmetry;
@@ -231,7 +231,7 @@ class Atelier {
     }
     orbites_ = &kOrbites[static_cast<std::size_t>(symetrie_)];
     for (;;) {
-      if (std::chrono::steady_clock::now() >= deadline_) {
+      if (abandon()) {
         return false;
       }
       Remplissage{solution_, hasard_}.fait();
@@ -418,7 +418,7 @@ class Atelier {
     for (int sans = 0; sans < kPatience; ++sans) {
       if (essais_ >= regard_) {
         regard_ = essais_ + kEssaisParRegard;
-        if (std::chrono::steady_clock::now() >= deadline_) {
+        if (abandon()) {
           return false;
         }
       }
@@ -491,9 +491,16 @@ class Atelier {
     return true;
   }
 
+  // Whether the time is up or the run was asked to stop.
+  bool abandon() const {
+    return (stop_ != nullptr && stop_->load(std::memory_order_relaxed) != 0) ||
+           std::chrono::steady_clock::now() >= deadline_;
+  }
+
   const Demand& demand_;
   Hasard& hasard_;
   Deadline deadline_;
+  const std::atomic<int>* stop_;
   Symmetry symetrie_ = Symmetry::none;
   const Orbites* orbites_ = nullptr;
   Grid solution_{};
@@ -577,7 +584,8 @@ bool minimal(const Grid& puzzle, bool beyond, Symmetry symmetry) {
   return true;
 }
 
-bool generate(const Demand& demand, uint64_t seed, uint64_t index, Deadline deadline, Made& made) {
+bool generate(const Demand& demand, uint64_t seed, uint64_t index, Deadline deadline, Made& made,
+              const std::atomic<int>* stop) {
   // Each puzzle's own sequence, from the run's seed and its index: the
   // index mixed into the seed's hash and mixed again, so that no two (seed,
   // index) pairs met in practice share a sequence (hashing the two alike
@@ -585,7 +593,7 @@ bool generate(const Demand& demand, uint64_t seed, uint64_t index, Deadline dead
   // and one and the same puzzle wherever the index equalled the seed).
   Hasard melangeur{seed};
   Hasard hasard{Hasard{melangeur.suivant() ^ index}.suivant()};
-  Atelier atelier(demand, hasard, deadline);
+  Atelier atelier(demand, hasard, deadline, stop);
   return atelier.fait(made);
 }
 

@@ -17,6 +17,7 @@
 // what it made before; a deadline can only make it fail, never change it.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string_view>
@@ -63,9 +64,11 @@ struct Made {
 using Deadline = std::chrono::steady_clock::time_point;
 
 /// Makes puzzle `index` of the run `seed` into `made`. Returns false, with
-/// `made` unspecified, when `deadline` passes before a puzzle meeting
-/// `demand` is found.
-bool generate(const Demand& demand, uint64_t seed, uint64_t index, Deadline deadline, Made& made);
+/// `made` unspecified, when `deadline` passes, or `stop` (when given) turns
+/// non-zero, before a puzzle meeting `demand` is found. Both are looked at
+/// every few milliseconds of search.
+bool generate(const Demand& demand, uint64_t seed, uint64_t index, Deadline deadline, Made& made,
+              const std::atomic<int>* stop = nullptr);
 
 /// True when removing any one given of `puzzle` (solved by the forced
 /// placements when `beyond` is false, with one solution when true) loses

@@ -819,6 +819,24 @@ TEST(BatchGenerate, TimeLimitEndsTheRunWithWhatWasMade) {
   EXPECT_EQ(r.err, "sudoku-batch: time limit reached: 0 of 3 puzzles made\n");
 }
 
+// Ctrl-C while a deep puzzle is being made, which takes minutes: the run
+// ends at once with 130, on the main thread as on a worker.
+TEST(BatchGenerate, InterruptStopsThePuzzleBeingMade) {
+  for (const char* jobs : {"--jobs=1", "--jobs=2"}) {
+    SCOPED_TRACE(jobs);
+    Child child;
+    child.argv = {SUDOKU_BATCH_BINARY, "--generate=2", "--iterations=10", jobs};
+    child.out = Output::pipe;
+    child.interrupt_after_ms = 300;
+    child.timeout_seconds = 10;
+    const Result r = run_child(child);
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_EQ(r.status, 130);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+  }
+}
+
 TEST(BatchGenerate, UsageErrors) {
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"--generate=2", kGood},

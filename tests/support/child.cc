@@ -296,7 +296,15 @@ Result run_child(const Child& child) {
   int status = 0;
   rusage usage{};
   double deadline = now() + timeout_seconds;
+  double interrupt_at =
+      child.interrupt_after_ms > 0
+          ? now() + child.interrupt_after_ms * (words.empty() ? 1 : kWrappedTimeoutFactor) / 1000.0
+          : 0;
   while (capture_open || !reaped) {
+    if (interrupt_at > 0 && now() > interrupt_at && !reaped) {
+      ::kill(pid, SIGINT);
+      interrupt_at = 0;
+    }
     if (step < child.steps.size() && pending.empty()) {
       const auto& [expect, send] = child.steps[step];
       if (result.out.ends_with(expect)) {

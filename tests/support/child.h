@@ -69,6 +69,9 @@ struct Child {
   bool err_to_out = false;              // standard error goes where standard output goes (one pty)
   bool nonblocking = false;             // O_NONBLOCK on the child's pipe ends
   bool interrupt_when_waiting = false;  // with steps: SIGINT instead of the last send
+  // When non-zero: SIGINT this many milliseconds after the start (ten times
+  // as many under a wrapper).
+  int interrupt_after_ms = 0;
   int timeout_seconds = 30;
 };
 
