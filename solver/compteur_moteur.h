@@ -66,6 +66,7 @@ struct Tables {
   uint32_t permis[512];
   uint16_t permis9[512];  // the same as mini-lines: bit k for mini-line k
   uint32_t voisins[27];   // same line or box within the band, the cell excepted
+  uint32_t couvre[512];   // the cells of the lines and boxes that hold the mini-lines
 };
 
 constexpr Tables construire() {
@@ -98,6 +99,15 @@ constexpr Tables construire() {
     }
     t.voisins[p] = v;
   }
+  for (uint32_t ensemble = 0; ensemble < 512; ++ensemble) {
+    uint32_t cases = 0;
+    for (int k = 0; k < 9; ++k) {
+      if ((ensemble >> k & 1U) != 0) {
+        cases |= kLigne << (9 * (k / 3)) | 07007007U << (3 * (k % 3));
+      }
+    }
+    t.couvre[ensemble] = cases;
+  }
   return t;
 }
 
@@ -118,12 +128,11 @@ inline uint32_t mini_lignes(uint32_t w) {
 
 // The fields of the three lines of a band word that hold exactly one cell.
 inline uint32_t seules(uint32_t w) {
-  uint32_t s = 0;
-  for (int l = 0; l < 27; l += 9) {
-    const uint32_t f = w >> l & kLigne;
-    s |= ((f & (f - 1)) == 0 ? f : 0) << l;
-  }
-  return s;
+  const uint32_t f0 = w & kLigne;
+  const uint32_t f1 = w >> 9 & kLigne;
+  const uint32_t f2 = w >> 18;
+  return ((f0 & (f0 - 1)) == 0 ? f0 : 0) | ((f1 & (f1 - 1)) == 0 ? f1 : 0) << 9 |
+         ((f2 & (f2 - 1)) == 0 ? f2 : 0) << 18;
 }
 
 // A band's row of nine digit words, padded to sixteen for the vector loads
@@ -191,10 +200,35 @@ constexpr uint64_t kMotsBande = kLigne;
 constexpr uint64_t kMotsChiffre = 1U | 1U << 16 | uint64_t{1} << 32;
 constexpr uint64_t kMots = kMotsBande * kMotsChiffre;
 
+#ifndef SEUIL
+#define SEUIL 4
+#endif
+constexpr int kSeuilPasse = SEUIL;
+
 inline void change(Etat& e, uint64_t mots) {
   e.sales |= mots;
   e.nues |= mots;
   e.colonnes |= mots;
+}
+
+// Writes w, d's word in band b, where the open cells s are d's and their
+// lines and boxes are free of d already: s leaves the open cells and the
+// other digits' words, and its columns leave d's other bands. Without a
+// branch, so that s may be empty (then only w is written).
+inline void poser(Etat& e, int d, int b, uint32_t s, uint32_t w) {
+  e.ouvertes[b] &= ~s;
+  uint64_t mots = uint64_t{retirent(e.cand[b], s) | static_cast<uint32_t>(s != 0) << d} << (16 * b);
+  e.cand[b][d] = w;
+  const uint32_t colonnes = ((s | s >> 9 | s >> 18) & kLigne) * 01001001U;
+  const int o1 = b == 0 ? 1 : 0;
+  const int o2 = b == 2 ? 1 : 2;
+  const uint32_t a1 = e.cand[o1][d];
+  const uint32_t a2 = e.cand[o2][d];
+  e.cand[o1][d] = a1 & ~colonnes;
+  e.cand[o2][d] = a2 & ~colonnes;
+  mots |= uint64_t{(a1 & colonnes) != 0} << (16 * o1 + d);
+  mots |= uint64_t{(a2 & colonnes) != 0} << (16 * o2 + d);
+  change(e, mots);
 }
 
 // Places digit d in the cells s of band b, all at once. False when d may
@@ -207,38 +241,107 @@ inline bool placer(Etat& e, int d, int b, uint32_t s) {
   if (s == 0) {
     return true;
   }
-  e.ouvertes[b] &= ~s;
   uint32_t w = e.cand[b][d];
-  uint64_t mots = uint64_t{retirent(e.cand[b], s) | 1U << d} << (16 * b);
   for (uint32_t t = s; t != 0; t &= t - 1) {
     w &= ~kTables.voisins[__builtin_ctz(t)];
   }
   if ((w & s) != s) {
     return false;
   }
-  e.cand[b][d] = w;
-  const uint32_t colonnes = ((s | s >> 9 | s >> 18) & kLigne) * 01001001U;
-  for (int o = 0; o < 3; ++o) {
-    if (o != b) {
-      const uint32_t avant = e.cand[o][d];
-      const uint32_t apres = avant & ~colonnes;
-      e.cand[o][d] = apres;
-      mots |= uint64_t{avant != apres} << (16 * o + d);
-    }
-  }
-  change(e, mots);
+  poser(e, d, b, s, w);
   return true;
 }
 
 // The digits still possible in cell p of band b, as bits 0..8.
 inline uint32_t chiffres(const Etat& e, int b, int p) { return rencontrent(e.cand[b], 1U << p); }
 
+#if defined(__AVX512F__)
+// Sixteen lanes of 32 bits, for the shifts (the intrinsics' forms make g++
+// 12 warn).
+using Mots = uint32_t __attribute__((vector_size(64)));
+
+// The band rule on the nine words of band b at once, without the table: a
+// mini-line is kept when the other two lines' mini-lines still hold one of
+// the two ways to fill the other two boxes. Mini-line (l, x) is bit 9l + 3x.
+inline bool passe_bande(Etat& e, int b) {
+  const auto d = [](__m512i a, unsigned n) { return reinterpret_cast<__m512i>(Mots(a) >> n); };
+  const auto g = [](__m512i a, unsigned n) { return reinterpret_cast<__m512i>(Mots(a) << n); };
+  const __m512i k49 = _mm512_set1_epi32(0x49);
+  const __m512i v = _mm512_load_si512(e.cand[b]);
+  const __m512i x = _mm512_and_si512(_mm512_ternarylogic_epi32(v, d(v, 1), d(v, 2), 0xFE),
+                                     _mm512_set1_epi32(01111111111));
+  const __m512i a0 = _mm512_and_si512(x, k49);
+  const __m512i a1 = _mm512_and_si512(d(x, 9), k49);
+  const __m512i a2 = d(x, 18);
+  // (A | B) & C
+  const auto un = [&](__m512i a) { return _mm512_ternarylogic_epi32(d(a, 3), g(a, 6), k49, 0xA8); };
+  const auto deux = [&](__m512i a) {
+    return _mm512_ternarylogic_epi32(d(a, 6), g(a, 3), k49, 0xA8);
+  };
+  const __m512i u0 = un(a0);
+  const __m512i u1 = un(a1);
+  const __m512i u2 = un(a2);
+  const __m512i t0 = deux(a0);
+  const __m512i t1 = deux(a1);
+  const __m512i t2 = deux(a2);
+  const auto ou_et = [](__m512i p, __m512i q, __m512i r, __m512i s) {
+    return _mm512_or_si512(_mm512_and_si512(p, q), _mm512_and_si512(r, s));
+  };
+  const __m512i k0 = _mm512_and_si512(a0, ou_et(u1, t2, t1, u2));
+  const __m512i k1 = _mm512_and_si512(a1, ou_et(u0, t2, t0, u2));
+  const __m512i k2 = _mm512_and_si512(a2, ou_et(u0, t1, t0, u1));
+  const __m512i k = _mm512_ternarylogic_epi32(k0, g(k1, 9), g(k2, 18), 0xFE);
+  const __m512i w = _mm512_and_si512(v, _mm512_ternarylogic_epi32(k, g(k, 1), g(k, 2), 0xFE));
+  if (_mm512_mask_testn_epi32_mask(0x1FF, w, w) != 0) {
+    return false;
+  }
+  _mm512_store_si512(e.cand[b], w);
+  const uint64_t changes = uint64_t{_mm512_cmpneq_epi32_mask(v, w)} << (16 * b);
+  e.nues |= changes;
+  e.colonnes |= changes;
+  const __m512i l9 = _mm512_set1_epi32(kLigne);
+  const __m512i un1 = _mm512_set1_epi32(1);
+  const __m512i f0 = _mm512_and_si512(w, l9);
+  const __m512i f1 = _mm512_and_si512(d(w, 9), l9);
+  const __m512i f2 = d(w, 18);
+  const auto seul = [&](__m512i f) { return _mm512_testn_epi32_mask(f, _mm512_sub_epi32(f, un1)); };
+  __m512i s = _mm512_maskz_mov_epi32(seul(f0), f0);
+  s = _mm512_mask_or_epi32(s, seul(f1), s, g(f1, 9));
+  s = _mm512_mask_or_epi32(s, seul(f2), s, g(f2, 18));
+  s = _mm512_and_si512(s, _mm512_set1_epi32(static_cast<int>(e.ouvertes[b])));
+  auto chiffres_seuls = static_cast<uint32_t>(_mm512_mask_test_epi32_mask(0x1FF, s, s));
+  if (chiffres_seuls == 0) {
+    return true;
+  }
+  alignas(64) uint32_t cases[16];
+  _mm512_store_si512(cases, s);
+  for (; chiffres_seuls != 0; chiffres_seuls &= chiffres_seuls - 1) {
+    const int c = __builtin_ctz(chiffres_seuls);
+    const uint32_t w_c = e.cand[b][c];
+    if ((w_c & cases[c]) != cases[c]) {
+      return false;  // another digit took one of the cells
+    }
+    poser(e, c, b, cases[c] & e.ouvertes[b], w_c);
+  }
+  return true;
+}
+#endif
+
 // The band rule on every changed word.
 inline bool regle_bande(Etat& e) {
   while (e.sales != 0) {
     const int k = __builtin_ctzll(e.sales);
-    e.sales &= e.sales - 1;
     const int b = k >> 4;
+#if defined(__AVX512F__)
+    if (__builtin_popcountll(e.sales & kMotsBande << (16 * b)) >= kSeuilPasse) {
+      e.sales &= ~(kMotsBande << (16 * b));
+      if (!passe_bande(e, b)) {
+        return false;
+      }
+      continue;
+    }
+#endif
+    e.sales &= e.sales - 1;
     const int d = k & 15;
     const uint32_t avant = e.cand[b][d];
     const uint32_t w = avant & kTables.permis[mini_lignes(avant)];
@@ -250,9 +353,11 @@ inline bool regle_bande(Etat& e) {
       e.nues |= uint64_t{1} << k;
       e.colonnes |= uint64_t{1} << k;
     }
+    // After the rule, a line with one cell left has that cell's box to
+    // itself: the cell is d's with nothing more to check in this band.
     const uint32_t s = seules(w) & e.ouvertes[b];
-    if (s != 0 && !placer(e, d, b, s)) {
-      return false;
+    if (s != 0) {
+      poser(e, d, b, s, w);
     }
   }
   return true;
@@ -294,7 +399,89 @@ inline bool singles_nus(Etat& e) {
 // digit d occupies one mini-column (three cells of a column inside a box) per
 // column and per box. A column where d has one cell left gets it; a column
 // with none is a contradiction.
+#if defined(__AVX512F__)
+// The stack rule and hidden singles in columns for the nine digits at once,
+// without the table: the band rule's computation turned a quarter, on the
+// columns each band's words still have (column x of stack t is bit 3t + x).
+inline bool piles_ensemble(Etat& e) {
+  e.colonnes = 0;
+  const auto d = [](__m512i a, unsigned n) { return reinterpret_cast<__m512i>(Mots(a) >> n); };
+  const auto g = [](__m512i a, unsigned n) { return reinterpret_cast<__m512i>(Mots(a) << n); };
+  const auto c = [](uint32_t x) { return _mm512_set1_epi32(static_cast<int>(x)); };
+  const __m512i l9 = c(kLigne);
+  __m512i v[3];
+  __m512i a[3];
+  __m512i u[3];
+  __m512i t[3];
+  for (int b = 0; b < 3; ++b) {
+    v[b] = _mm512_load_si512(e.cand[b]);
+    a[b] = _mm512_and_si512(_mm512_ternarylogic_epi32(v[b], d(v[b], 9), d(v[b], 18), 0xFE), l9);
+    // (A & B) | (C & D) as two ternary operations: column x + 1 and x + 2 of
+    // the same stack at x.
+    u[b] =
+        _mm512_ternarylogic_epi32(_mm512_and_si512(d(a[b], 1), c(0333)), g(a[b], 2), c(0444), 0xF8);
+    t[b] =
+        _mm512_ternarylogic_epi32(_mm512_and_si512(d(a[b], 2), c(0111)), g(a[b], 1), c(0666), 0xF8);
+  }
+  const auto ou_et = [](__m512i p, __m512i q, __m512i r, __m512i s) {
+    return _mm512_or_si512(_mm512_and_si512(p, q), _mm512_and_si512(r, s));
+  };
+  __m512i k[3];
+  k[0] = _mm512_and_si512(a[0], ou_et(u[1], t[2], t[1], u[2]));
+  k[1] = _mm512_and_si512(a[1], ou_et(u[0], t[2], t[0], u[2]));
+  k[2] = _mm512_and_si512(a[2], ou_et(u[0], t[1], t[0], u[1]));
+  // A stack left without a way to place the digit.
+  const __m512i piles =
+      _mm512_and_si512(_mm512_ternarylogic_epi32(k[0], d(k[0], 1), d(k[0], 2), 0xFE), c(0111));
+  if (_mm512_mask_cmpneq_epi32_mask(0x1FF, piles, c(0111)) != 0) {
+    return false;
+  }
+  __m512i une = _mm512_setzero_si512();
+  __m512i deux = _mm512_setzero_si512();
+  uint64_t mots = 0;
+  for (int b = 0; b < 3; ++b) {
+    const __m512i w =
+        _mm512_and_si512(v[b], _mm512_ternarylogic_epi32(k[b], g(k[b], 9), g(k[b], 18), 0xFE));
+    mots |= uint64_t{_mm512_cmpneq_epi32_mask(v[b], w)} << (16 * b);
+    _mm512_store_si512(e.cand[b], w);
+    v[b] = w;
+    for (unsigned l = 0; l < 27; l += 9) {
+      const __m512i f = _mm512_and_si512(d(w, l), l9);
+      deux = _mm512_ternarylogic_epi32(deux, une, f, 0xF8);
+      une = _mm512_or_si512(une, f);
+    }
+  }
+  change(e, mots);
+  if (_mm512_mask_cmpneq_epi32_mask(0x1FF, une, l9) != 0) {
+    return false;  // a column where the digit has no cell left
+  }
+  const __m512i seul = une & ~deux;
+  const __m512i cases = _mm512_ternarylogic_epi32(seul, g(seul, 9), g(seul, 18), 0xFE);
+  for (int b = 0; b < 3; ++b) {
+    alignas(64) uint32_t p[16];
+    const __m512i s = _mm512_and_si512(_mm512_and_si512(v[b], cases), c(e.ouvertes[b]));
+    auto chiffres_seuls = static_cast<uint32_t>(_mm512_mask_test_epi32_mask(0x1FF, s, s));
+    if (chiffres_seuls == 0) {
+      continue;
+    }
+    _mm512_store_si512(p, s);
+    for (; chiffres_seuls != 0; chiffres_seuls &= chiffres_seuls - 1) {
+      const int x = __builtin_ctz(chiffres_seuls);
+      if (!placer(e, x, b, p[x])) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+#endif
+
 inline bool regle_piles(Etat& e) {
+#if defined(__AVX512F__)
+  if (__builtin_popcountll(e.colonnes) > 1) {
+    return piles_ensemble(e);
+  }
+#endif
   for (int d = 0; d < 9; ++d) {
     if ((e.colonnes & kMotsChiffre << d) == 0) {
       continue;
@@ -439,23 +626,54 @@ inline int32_t compter(const Grid& grille, Grid& solution) {
   int32_t cases[81];
   static_assert(sizeof(grille.cells) == sizeof(cases));
   std::memcpy(cases, &grille.cells, sizeof(cases));
+  // The givens, a band at a time: bit p of donnees[b][v] for a cell of band
+  // b holding v (an empty cell goes to 0, never read).
+  uint32_t donnees[3][10] = {};
+  uint32_t hors = 0;
+  for (int b = 0; b < 3; ++b) {
+    for (int p = 0; p < 27; ++p) {
+      const int32_t v = cases[27 * b + p];
+      const auto u = static_cast<uint32_t>(v);
+      hors |= static_cast<uint32_t>(u > 9);
+      donnees[b][u > 9 ? 0 : u] |= 1U << p;
+    }
+  }
+  if (hors != 0) {
+    return 0;  // a cell that holds no digit is in no solution
+  }
   Etat e;
+  for (int b = 0; b < 3; ++b) {
+    e.ouvertes[b] = donnees[b][0];
+  }
+  // A digit's givens share no line, box or column; its words keep its givens
+  // and lose their lines, boxes and columns and the other digits' givens.
+  for (int d = 0; d < 9; ++d) {
+    uint32_t toutes = 0;  // columns
+    for (int b = 0; b < 3; ++b) {
+      const uint32_t g = donnees[b][d + 1];
+      const uint32_t f0 = g & kLigne;
+      const uint32_t f1 = g >> 9 & kLigne;
+      const uint32_t f2 = g >> 18;
+      const uint32_t colonnes = f0 | f1 | f2;
+      const int n = __builtin_popcount(g);
+      const int lignes = (f0 != 0) + (f1 != 0) + (f2 != 0);
+      const int boites = ((colonnes & 7) != 0) + ((colonnes & 070) != 0) + ((colonnes & 0700) != 0);
+      if (n != lignes || n != boites || (toutes & colonnes) != 0) {
+        return 0;  // repeated givens
+      }
+      toutes |= colonnes;
+    }
+    for (int b = 0; b < 3; ++b) {
+      const uint32_t g = donnees[b][d + 1];
+      e.cand[b][d] = (e.ouvertes[b] & ~kTables.couvre[mini_lignes(g)] & ~(toutes * 01001001U)) | g;
+    }
+  }
   for (auto& rangee : e.cand) {
-    for (int d = 0; d < 16; ++d) {
-      rangee[d] = d < 9 ? kBande : 0;
+    for (int d = 9; d < 16; ++d) {
+      rangee[d] = 0;
     }
   }
-  e.ouvertes[0] = e.ouvertes[1] = e.ouvertes[2] = kBande;
   e.sales = e.nues = e.colonnes = 0;
-  for (int c = 0; c < 81; ++c) {
-    const int32_t v = cases[c];
-    if (v < 0 || v > 9) {
-      return 0;  // a cell that holds no digit is in no solution
-    }
-    if (v != 0 && !placer(e, v - 1, c / 27, 1U << (c % 27))) {
-      return 0;
-    }
-  }
   change(e, kMots);  // every word goes through every rule once
   int32_t n = 0;
   int32_t trouvee[81];
