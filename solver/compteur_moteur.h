@@ -52,6 +52,13 @@
 
 #include "solver/solver.h"
 
+// Rows travel as 64-byte vectors between inline functions of this unnamed
+// namespace, which no other translation unit calls: the calling convention
+// that g++ warns about for builds without AVX-512 never crosses a boundary.
+// (g++ reports it at the end of the file, so the setting stays on for the
+// rest of the including file, which only wraps `compter`.)
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 namespace {
 namespace moteur {
 
@@ -139,6 +146,39 @@ inline uint32_t seules(uint32_t w) {
 // (lanes 9..15 are always 0).
 using Rangee = uint32_t[16];
 
+// A row as one vector of sixteen lanes (g++ and clang++ vector extensions:
+// one AVX-512 register, two AVX2 ones, four SSE2 ones), lanes 9..15 0.
+using Mots = uint32_t __attribute__((vector_size(64)));
+
+inline Mots charger(const uint32_t* r) {
+  Mots v;
+  std::memcpy(&v, r, sizeof(v));
+  return v;
+}
+
+inline void ranger(uint32_t* r, const Mots& v) { std::memcpy(r, &v, sizeof(v)); }
+
+// The lanes 0..8 of v that are not 0, as bits.
+inline uint32_t non_nuls(const Mots& v) {
+#if defined(__AVX512F__)
+  __m512i x;
+  std::memcpy(&x, &v, sizeof(x));
+  return _mm512_test_epi32_mask(x, x) & 0x1FFU;
+#elif defined(__AVX2__)
+  __m256i x;
+  std::memcpy(&x, &v, sizeof(x));
+  const auto nuls = static_cast<uint32_t>(
+      _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(x, _mm256_setzero_si256()))));
+  return (~nuls & 0xFFU) | static_cast<uint32_t>(v[8] != 0) << 8;
+#else
+  uint32_t k = 0;
+  for (int d = 0; d < 9; ++d) {
+    k |= static_cast<uint32_t>(v[d] != 0) << d;
+  }
+  return k;
+#endif
+}
+
 // The digits (lanes 0..8) of row r whose word meets m, as bits; and the same
 // while removing m from every word.
 inline uint32_t rencontrent(const Rangee& r, uint32_t m) {
@@ -200,10 +240,20 @@ constexpr uint64_t kMotsBande = kLigne;
 constexpr uint64_t kMotsChiffre = 1U | 1U << 16 | uint64_t{1} << 32;
 constexpr uint64_t kMots = kMotsBande * kMotsChiffre;
 
-#ifndef SEUIL
-#define SEUIL 4
+// From how many changed words of a band the band rule runs on the whole
+// band at once, and from how many changed words the stack rule runs on every
+// digit at once; measured for each version (the portable one, four SSE2
+// operations a vector, gains nothing from the second).
+#if defined(__AVX512F__)
+constexpr int kSeuilPasse = 4;
+constexpr int kSeuilPiles = 2;
+#elif defined(__AVX2__)
+constexpr int kSeuilPasse = 6;
+constexpr int kSeuilPiles = 4;
+#else
+constexpr int kSeuilPasse = 8;
+constexpr int kSeuilPiles = 28;  // never
 #endif
-constexpr int kSeuilPasse = SEUIL;
 
 inline void change(Etat& e, uint64_t mots) {
   e.sales |= mots;
@@ -255,66 +305,46 @@ inline bool placer(Etat& e, int d, int b, uint32_t s) {
 // The digits still possible in cell p of band b, as bits 0..8.
 inline uint32_t chiffres(const Etat& e, int b, int p) { return rencontrent(e.cand[b], 1U << p); }
 
-#if defined(__AVX512F__)
-// Sixteen lanes of 32 bits, for the shifts (the intrinsics' forms make g++
-// 12 warn).
-using Mots = uint32_t __attribute__((vector_size(64)));
-
 // The band rule on the nine words of band b at once, without the table: a
 // mini-line is kept when the other two lines' mini-lines still hold one of
-// the two ways to fill the other two boxes. Mini-line (l, x) is bit 9l + 3x.
+// the two ways to fill the other two boxes. Mini-line (l, x) is bit 9l + 3x
+// of the mini-lines' word.
 inline bool passe_bande(Etat& e, int b) {
-  const auto d = [](__m512i a, unsigned n) { return reinterpret_cast<__m512i>(Mots(a) >> n); };
-  const auto g = [](__m512i a, unsigned n) { return reinterpret_cast<__m512i>(Mots(a) << n); };
-  const __m512i k49 = _mm512_set1_epi32(0x49);
-  const __m512i v = _mm512_load_si512(e.cand[b]);
-  const __m512i x = _mm512_and_si512(_mm512_ternarylogic_epi32(v, d(v, 1), d(v, 2), 0xFE),
-                                     _mm512_set1_epi32(01111111111));
-  const __m512i a0 = _mm512_and_si512(x, k49);
-  const __m512i a1 = _mm512_and_si512(d(x, 9), k49);
-  const __m512i a2 = d(x, 18);
-  // (A | B) & C
-  const auto un = [&](__m512i a) { return _mm512_ternarylogic_epi32(d(a, 3), g(a, 6), k49, 0xA8); };
-  const auto deux = [&](__m512i a) {
-    return _mm512_ternarylogic_epi32(d(a, 6), g(a, 3), k49, 0xA8);
-  };
-  const __m512i u0 = un(a0);
-  const __m512i u1 = un(a1);
-  const __m512i u2 = un(a2);
-  const __m512i t0 = deux(a0);
-  const __m512i t1 = deux(a1);
-  const __m512i t2 = deux(a2);
-  const auto ou_et = [](__m512i p, __m512i q, __m512i r, __m512i s) {
-    return _mm512_or_si512(_mm512_and_si512(p, q), _mm512_and_si512(r, s));
-  };
-  const __m512i k0 = _mm512_and_si512(a0, ou_et(u1, t2, t1, u2));
-  const __m512i k1 = _mm512_and_si512(a1, ou_et(u0, t2, t0, u2));
-  const __m512i k2 = _mm512_and_si512(a2, ou_et(u0, t1, t0, u1));
-  const __m512i k = _mm512_ternarylogic_epi32(k0, g(k1, 9), g(k2, 18), 0xFE);
-  const __m512i w = _mm512_and_si512(v, _mm512_ternarylogic_epi32(k, g(k, 1), g(k, 2), 0xFE));
-  if (_mm512_mask_testn_epi32_mask(0x1FF, w, w) != 0) {
+  const Mots v = charger(e.cand[b]);
+  const Mots x = (v | v >> 1 | v >> 2) & 01111111111U;
+  const Mots a0 = x & 0111;
+  const Mots a1 = x >> 9 & 0111;
+  const Mots a2 = x >> 18;
+  // Box x + 1 and box x + 2 of the same line, at x.
+  const auto un = [](const Mots& a) { return (a >> 3 | a << 6) & 0111; };
+  const auto deux = [](const Mots& a) { return (a >> 6 | a << 3) & 0111; };
+  const Mots u0 = un(a0);
+  const Mots u1 = un(a1);
+  const Mots u2 = un(a2);
+  const Mots t0 = deux(a0);
+  const Mots t1 = deux(a1);
+  const Mots t2 = deux(a2);
+  const Mots k = (a0 & ((u1 & t2) | (t1 & u2))) | (a1 & ((u0 & t2) | (t0 & u2))) << 9 |
+                 (a2 & ((u0 & t1) | (t0 & u1))) << 18;
+  const Mots w = v & (k | k << 1 | k << 2);
+  if (non_nuls(w) != 0x1FF) {
     return false;
   }
-  _mm512_store_si512(e.cand[b], w);
-  const uint64_t changes = uint64_t{_mm512_cmpneq_epi32_mask(v, w)} << (16 * b);
+  ranger(e.cand[b], w);
+  const uint64_t changes = uint64_t{non_nuls(v ^ w)} << (16 * b);
   e.nues |= changes;
   e.colonnes |= changes;
-  const __m512i l9 = _mm512_set1_epi32(kLigne);
-  const __m512i un1 = _mm512_set1_epi32(1);
-  const __m512i f0 = _mm512_and_si512(w, l9);
-  const __m512i f1 = _mm512_and_si512(d(w, 9), l9);
-  const __m512i f2 = d(w, 18);
-  const auto seul = [&](__m512i f) { return _mm512_testn_epi32_mask(f, _mm512_sub_epi32(f, un1)); };
-  __m512i s = _mm512_maskz_mov_epi32(seul(f0), f0);
-  s = _mm512_mask_or_epi32(s, seul(f1), s, g(f1, 9));
-  s = _mm512_mask_or_epi32(s, seul(f2), s, g(f2, 18));
-  s = _mm512_and_si512(s, _mm512_set1_epi32(static_cast<int>(e.ouvertes[b])));
-  auto chiffres_seuls = static_cast<uint32_t>(_mm512_mask_test_epi32_mask(0x1FF, s, s));
+  const Mots f0 = w & kLigne;
+  const Mots f1 = w >> 9 & kLigne;
+  const Mots f2 = w >> 18;
+  const auto seul = [](const Mots& f) { return reinterpret_cast<Mots>((f & (f - 1)) == 0); };
+  const Mots s = ((f0 & seul(f0)) | (f1 & seul(f1)) << 9 | (f2 & seul(f2)) << 18) & e.ouvertes[b];
+  uint32_t chiffres_seuls = non_nuls(s);
   if (chiffres_seuls == 0) {
     return true;
   }
   alignas(64) uint32_t cases[16];
-  _mm512_store_si512(cases, s);
+  ranger(cases, s);
   for (; chiffres_seuls != 0; chiffres_seuls &= chiffres_seuls - 1) {
     const int c = __builtin_ctz(chiffres_seuls);
     const uint32_t w_c = e.cand[b][c];
@@ -325,14 +355,12 @@ inline bool passe_bande(Etat& e, int b) {
   }
   return true;
 }
-#endif
 
 // The band rule on every changed word.
 inline bool regle_bande(Etat& e) {
   while (e.sales != 0) {
     const int k = __builtin_ctzll(e.sales);
     const int b = k >> 4;
-#if defined(__AVX512F__)
     if (__builtin_popcountll(e.sales & kMotsBande << (16 * b)) >= kSeuilPasse) {
       e.sales &= ~(kMotsBande << (16 * b));
       if (!passe_bande(e, b)) {
@@ -340,7 +368,6 @@ inline bool regle_bande(Etat& e) {
       }
       continue;
     }
-#endif
     e.sales &= e.sales - 1;
     const int d = k & 15;
     const uint32_t avant = e.cand[b][d];
@@ -399,72 +426,58 @@ inline bool singles_nus(Etat& e) {
 // digit d occupies one mini-column (three cells of a column inside a box) per
 // column and per box. A column where d has one cell left gets it; a column
 // with none is a contradiction.
-#if defined(__AVX512F__)
 // The stack rule and hidden singles in columns for the nine digits at once,
 // without the table: the band rule's computation turned a quarter, on the
 // columns each band's words still have (column x of stack t is bit 3t + x).
 inline bool piles_ensemble(Etat& e) {
   e.colonnes = 0;
-  const auto d = [](__m512i a, unsigned n) { return reinterpret_cast<__m512i>(Mots(a) >> n); };
-  const auto g = [](__m512i a, unsigned n) { return reinterpret_cast<__m512i>(Mots(a) << n); };
-  const auto c = [](uint32_t x) { return _mm512_set1_epi32(static_cast<int>(x)); };
-  const __m512i l9 = c(kLigne);
-  __m512i v[3];
-  __m512i a[3];
-  __m512i u[3];
-  __m512i t[3];
+  Mots v[3];
+  Mots a[3];
+  Mots u[3];
+  Mots t[3];
   for (int b = 0; b < 3; ++b) {
-    v[b] = _mm512_load_si512(e.cand[b]);
-    a[b] = _mm512_and_si512(_mm512_ternarylogic_epi32(v[b], d(v[b], 9), d(v[b], 18), 0xFE), l9);
-    // (A & B) | (C & D) as two ternary operations: column x + 1 and x + 2 of
-    // the same stack at x.
-    u[b] =
-        _mm512_ternarylogic_epi32(_mm512_and_si512(d(a[b], 1), c(0333)), g(a[b], 2), c(0444), 0xF8);
-    t[b] =
-        _mm512_ternarylogic_epi32(_mm512_and_si512(d(a[b], 2), c(0111)), g(a[b], 1), c(0666), 0xF8);
+    v[b] = charger(e.cand[b]);
+    a[b] = (v[b] | v[b] >> 9 | v[b] >> 18) & kLigne;
+    // Column x + 1 and column x + 2 of the same stack, at x.
+    u[b] = (a[b] >> 1 & 0333) | (a[b] << 2 & 0444);
+    t[b] = (a[b] >> 2 & 0111) | (a[b] << 1 & 0666);
   }
-  const auto ou_et = [](__m512i p, __m512i q, __m512i r, __m512i s) {
-    return _mm512_or_si512(_mm512_and_si512(p, q), _mm512_and_si512(r, s));
-  };
-  __m512i k[3];
-  k[0] = _mm512_and_si512(a[0], ou_et(u[1], t[2], t[1], u[2]));
-  k[1] = _mm512_and_si512(a[1], ou_et(u[0], t[2], t[0], u[2]));
-  k[2] = _mm512_and_si512(a[2], ou_et(u[0], t[1], t[0], u[1]));
+  Mots k[3];
+  k[0] = a[0] & ((u[1] & t[2]) | (t[1] & u[2]));
+  k[1] = a[1] & ((u[0] & t[2]) | (t[0] & u[2]));
+  k[2] = a[2] & ((u[0] & t[1]) | (t[0] & u[1]));
   // A stack left without a way to place the digit.
-  const __m512i piles =
-      _mm512_and_si512(_mm512_ternarylogic_epi32(k[0], d(k[0], 1), d(k[0], 2), 0xFE), c(0111));
-  if (_mm512_mask_cmpneq_epi32_mask(0x1FF, piles, c(0111)) != 0) {
+  if (non_nuls(((k[0] | k[0] >> 1 | k[0] >> 2) & 0111) ^ 0111) != 0) {
     return false;
   }
-  __m512i une = _mm512_setzero_si512();
-  __m512i deux = _mm512_setzero_si512();
+  Mots une{};
+  Mots deux{};
   uint64_t mots = 0;
   for (int b = 0; b < 3; ++b) {
-    const __m512i w =
-        _mm512_and_si512(v[b], _mm512_ternarylogic_epi32(k[b], g(k[b], 9), g(k[b], 18), 0xFE));
-    mots |= uint64_t{_mm512_cmpneq_epi32_mask(v[b], w)} << (16 * b);
-    _mm512_store_si512(e.cand[b], w);
+    const Mots w = v[b] & (k[b] | k[b] << 9 | k[b] << 18);
+    mots |= uint64_t{non_nuls(v[b] ^ w)} << (16 * b);
+    ranger(e.cand[b], w);
     v[b] = w;
     for (unsigned l = 0; l < 27; l += 9) {
-      const __m512i f = _mm512_and_si512(d(w, l), l9);
-      deux = _mm512_ternarylogic_epi32(deux, une, f, 0xF8);
-      une = _mm512_or_si512(une, f);
+      const Mots f = w >> l & kLigne;
+      deux |= une & f;
+      une |= f;
     }
   }
   change(e, mots);
-  if (_mm512_mask_cmpneq_epi32_mask(0x1FF, une, l9) != 0) {
+  if (non_nuls(une ^ kLigne) != 0) {
     return false;  // a column where the digit has no cell left
   }
-  const __m512i seul = une & ~deux;
-  const __m512i cases = _mm512_ternarylogic_epi32(seul, g(seul, 9), g(seul, 18), 0xFE);
+  const Mots seul = une & ~deux;
+  const Mots cases = seul | seul << 9 | seul << 18;
   for (int b = 0; b < 3; ++b) {
     alignas(64) uint32_t p[16];
-    const __m512i s = _mm512_and_si512(_mm512_and_si512(v[b], cases), c(e.ouvertes[b]));
-    auto chiffres_seuls = static_cast<uint32_t>(_mm512_mask_test_epi32_mask(0x1FF, s, s));
+    const Mots s = v[b] & cases & e.ouvertes[b];
+    uint32_t chiffres_seuls = non_nuls(s);
     if (chiffres_seuls == 0) {
       continue;
     }
-    _mm512_store_si512(p, s);
+    ranger(p, s);
     for (; chiffres_seuls != 0; chiffres_seuls &= chiffres_seuls - 1) {
       const int x = __builtin_ctz(chiffres_seuls);
       if (!placer(e, x, b, p[x])) {
@@ -474,14 +487,11 @@ inline bool piles_ensemble(Etat& e) {
   }
   return true;
 }
-#endif
 
 inline bool regle_piles(Etat& e) {
-#if defined(__AVX512F__)
-  if (__builtin_popcountll(e.colonnes) > 1) {
+  if (__builtin_popcountll(e.colonnes) >= kSeuilPiles) {
     return piles_ensemble(e);
   }
-#endif
   for (int d = 0; d < 9; ++d) {
     if ((e.colonnes & kMotsChiffre << d) == 0) {
       continue;
