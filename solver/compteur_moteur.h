@@ -13,28 +13,42 @@
 // A band's nine words sit side by side in a row of sixteen (the rest 0), so
 // that the AVX2 and AVX-512 versions test or clear a cell in all nine with
 // one or two vector operations ("which digits may go here", "remove this
-// cell from every digit"); the portable version loops.
+// cell from every digit"), and so that a rule can run on the nine words at
+// once as one vector (`Mots`: the compilers' vector extensions, one AVX-512
+// register, two AVX2 ones or four SSE2 ones).
 //
 // Propagation, until nothing changes:
 //   1. each word that changed goes through the band rule: in a band, digit d
 //      occupies one mini-line (three cells of a line inside a box) per line
 //      and per box, i.e. a permutation of three mini-lines out of nine. The
 //      mini-lines that belong to no permutation the word still allows are
-//      removed (a table of 512 entries); no permutation left is a
-//      contradiction. This covers box-line interactions both ways, and a
-//      line or box with one cell left, which is then placed;
+//      removed; no permutation left is a contradiction. This covers
+//      box-line interactions both ways, and a line or box with one cell
+//      left, which is then placed. One word goes through a table of 512
+//      entries; a band with several changed words (a placement changes up to
+//      eight) goes through the same rule computed on its nine words at once,
+//      as bit operations on the vector (`passe_bande`);
 //   2. naked singles: per band, the cells that one digit only may take
 //      (the digits accumulated once and twice); a cell with none is a
 //      contradiction;
-//   3. for each digit whose words changed, the same rule turned a quarter
+//   3. for the digits whose words changed, the same rule turned a quarter
 //      (the stack rule: one mini-column per column and per box of a stack),
 //      then hidden singles in columns: the columns where one cell only is
-//      left in the whole grid; a column with none is a contradiction.
+//      left in the whole grid; a column with none is a contradiction. One
+//      digit at a time through the table, or all nine at once on the three
+//      band vectors (`piles_ensemble`).
+// How many changed words make the vector forms pay was measured for each
+// version (`kSeuilPasse`, `kSeuilPiles`).
 // Placing d in cells of a band (all those a rule found at once) removes them
 // from the other digits' words, their lines and boxes from d's word in the
 // band, and their columns from d's words in the other bands. Each placement
 // checks that d is still possible there, so two placements that clash are a
-// contradiction too.
+// contradiction too; the band rule's own placements skip the checks that the
+// rule has just made.
+//
+// The givens are read a band and a value at a time (27 comparisons in one or
+// a few vector operations), and each digit's words are built at once from
+// its givens: a repeated given is found before any search.
 //
 // Search: on the cell with the fewest candidates (a cell with two, found by
 // accumulating the digits three deep, when there is one; `chercher` says
@@ -631,25 +645,54 @@ inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
   }
 }
 
+// The cells of a band, the 27 values from r, that hold v, as bits; r may be
+// read up to r[31].
+inline uint32_t egaux(const int32_t* r, int32_t v) {
+#if defined(__AVX512F__)
+  __m512i bas;
+  __m512i haut;
+  std::memcpy(&bas, r, sizeof(bas));
+  std::memcpy(&haut, r + 16, sizeof(haut));
+  const __m512i x = _mm512_set1_epi32(v);
+  return (_mm512_cmpeq_epi32_mask(bas, x) | uint32_t{_mm512_cmpeq_epi32_mask(haut, x)} << 16) &
+         kBande;
+#elif defined(__AVX2__)
+  const __m256i x = _mm256_set1_epi32(v);
+  uint32_t k = 0;
+  for (int q = 0; q < 4; ++q) {
+    __m256i huit;
+    std::memcpy(&huit, r + 8 * q, sizeof(huit));
+    k |= static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(huit, x))))
+         << (8 * q);
+  }
+  return k & kBande;
+#else
+  uint32_t k = 0;
+  for (int p = 0; p < 27; ++p) {
+    k |= static_cast<uint32_t>(r[p] == v) << p;
+  }
+  return k;
+#endif
+}
+
 // The contract of `compter_solutions`.
 inline int32_t compter(const Grid& grille, Grid& solution) {
-  int32_t cases[81];
-  static_assert(sizeof(grille.cells) == sizeof(cases));
-  std::memcpy(cases, &grille.cells, sizeof(cases));
+  // The grid, padded so that a band may be read as 32 values.
+  int32_t cases[96] = {};
+  static_assert(sizeof(grille.cells) == 81 * sizeof(int32_t));
+  std::memcpy(cases, &grille.cells, sizeof(grille.cells));
   // The givens, a band at a time: bit p of donnees[b][v] for a cell of band
-  // b holding v (an empty cell goes to 0, never read).
-  uint32_t donnees[3][10] = {};
-  uint32_t hors = 0;
+  // b holding v, 0 for an empty cell.
+  uint32_t donnees[3][10];
   for (int b = 0; b < 3; ++b) {
-    for (int p = 0; p < 27; ++p) {
-      const int32_t v = cases[27 * b + p];
-      const auto u = static_cast<uint32_t>(v);
-      hors |= static_cast<uint32_t>(u > 9);
-      donnees[b][u > 9 ? 0 : u] |= 1U << p;
+    uint32_t toutes = 0;
+    for (int v = 0; v < 10; ++v) {
+      donnees[b][v] = egaux(cases + 27 * b, v);
+      toutes |= donnees[b][v];
     }
-  }
-  if (hors != 0) {
-    return 0;  // a cell that holds no digit is in no solution
+    if (toutes != kBande) {
+      return 0;  // a cell that holds no digit is in no solution
+    }
   }
   Etat e;
   for (int b = 0; b < 3; ++b) {
@@ -677,6 +720,10 @@ inline int32_t compter(const Grid& grille, Grid& solution) {
       const uint32_t g = donnees[b][d + 1];
       e.cand[b][d] = (e.ouvertes[b] & ~kTables.couvre[mini_lignes(g)] & ~(toutes * 01001001U)) | g;
     }
+  }
+  if ((e.ouvertes[0] | e.ouvertes[1] | e.ouvertes[2]) == 0) {
+    std::memcpy(&solution.cells, cases, sizeof(solution.cells));  // complete, no digit repeats
+    return 1;
   }
   for (auto& rangee : e.cand) {
     for (int d = 9; d < 16; ++d) {
