@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <iostream>
 #include <map>
 #include <random>
@@ -301,6 +303,16 @@ TEST(Compter, SmallCases) {
       ".1......."
       ".2......." +
       std::string(36, '.'));
+  Grid derniere = pleine;
+  derniere.cells[80] = 0;
+  // An empty grid with these values in these cells.
+  const auto avec = [](std::initializer_list<std::pair<int, int32_t>> valeurs) {
+    Grid g;
+    for (const auto& [c, v] : valeurs) {
+      g.cells[c] = v;
+    }
+    return g;
+  };
   struct Cas {
     const char* nom;
     Grid grille;
@@ -314,6 +326,14 @@ TEST(Compter, SmallCases) {
       {"cell holding 10", hors, 0},
       {"cell holding -3", negatif, 0},
       {"two digits forced into one cell", deux_en_une, 0},
+      {"last cell empty", derniere, 1},
+      {"a digit twice in a line, two boxes apart", avec({{0, 5}, {8, 5}}), 0},
+      {"a digit twice in a box, on two lines and columns", avec({{0, 5}, {10, 5}}), 0},
+      {"a digit twice in a column, in the first and last bands", avec({{4, 5}, {76, 5}}), 0},
+      {"a digit twice in a column, within one band", avec({{31, 7}, {49, 7}}), 0},
+      {"a digit twice, no unit shared", avec({{0, 5}, {13, 5}, {80, 5}}), 2},
+      {"last cell holding the largest value", avec({{80, INT32_MAX}}), 0},
+      {"first cell holding the smallest value", avec({{0, INT32_MIN}}), 0},
   };
   for (const Compteur& k : compteurs()) {
     for (const Cas& c : cas) {
