@@ -426,7 +426,8 @@ inline bool singles_nus(Etat& e) {
     if (seuls == 0) {
       continue;
     }
-    for (int d = 0; d < 9; ++d) {
+    for (uint32_t k = rencontrent(e.cand[b], seuls); k != 0; k &= k - 1) {
+      const int d = __builtin_ctz(k);
       if (!placer(e, d, b, seuls & e.cand[b][d])) {
         return false;
       }
