@@ -57,6 +57,7 @@
 // solution. Nothing is allocated; the recursion is at most 81 deep.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -662,7 +663,7 @@ inline uint32_t egaux(const int32_t* r, int32_t v) {
   uint32_t k = 0;
   for (int q = 0; q < 4; ++q) {
     __m256i huit;
-    std::memcpy(&huit, r + 8 * q, sizeof(huit));
+    std::memcpy(&huit, r + std::ptrdiff_t{8} * q, sizeof(huit));
     k |= static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(huit, x))))
          << (8 * q);
   }
@@ -688,7 +689,7 @@ inline int32_t compter(const Grid& grille, Grid& solution) {
   for (int b = 0; b < 3; ++b) {
     uint32_t toutes = 0;
     for (int v = 0; v < 10; ++v) {
-      donnees[b][v] = egaux(cases + 27 * b, v);
+      donnees[b][v] = egaux(cases + std::ptrdiff_t{27} * b, v);
       toutes |= donnees[b][v];
     }
     if (toutes != kBande) {
