@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "solver/rapide.h"
+#include "solver/rapide_versions.h"
 #include "solver/solver.h"
 #include "solver/solver_testing.h"
 
@@ -114,6 +115,9 @@ void solve_file(benchmark::State& state, Solve solve_one) {
 
 template <Engine engine>
 void BM_Sudoku17(benchmark::State& state) {
+  if (engine == vite) {
+    state.SetLabel(std::string("version ") + nom_chemin(chemin_choisi()));
+  }
   Resolution etat;
   solve_file(state, [&etat](Grid& g) {
     engine(g, etat);
@@ -135,5 +139,24 @@ void BM_Sudoku17_ViteJournal(benchmark::State& state) {
   });
 }
 BENCHMARK(BM_Sudoku17_ViteJournal)->Unit(benchmark::kMillisecond);
+
+// Each version of the fast engine this processor can run, by name
+// (BM_Sudoku17_Vite runs the one `resoudre_vite` chose).
+const bool kVersions = [] {
+  for (const Chemin chemin : {Chemin::portable, Chemin::avx2, Chemin::avx512}) {
+    if (!chemin_possible(chemin)) {
+      continue;
+    }
+    const std::string name = std::string("BM_Sudoku17_Vite_") + nom_chemin(chemin);
+    benchmark::RegisterBenchmark(name.c_str(), [chemin](benchmark::State& state) {
+      Resolution etat;
+      solve_file(state, [&etat, chemin](Grid& g) {
+        resoudre_vite_par(chemin, g, etat);
+        benchmark::DoNotOptimize(etat);
+      });
+    })->Unit(benchmark::kMillisecond);
+  }
+  return true;
+}();
 
 }  // namespace
