@@ -218,31 +218,44 @@ struct Moteur {
   // The words from the grid as it stands: every digit is ruled out of the
   // line, box and column of each cell holding it.
   void reconstruit() {
-    for (auto& rangee : cand) {
-      for (int d = 0; d < 16; ++d) {
-        rangee[d] = d < 9 ? kBande : 0;
-      }
-    }
+    // The digits held by each line, column and box (bit d for digit d + 1).
+    uint32_t lignes[9];
+    uint32_t colonnes[9] = {};
+    uint32_t boites[9] = {};  // box 3 * stack + band
     vides = 0;
     for (int b = 0; b < 3; ++b) {
-      const int o1 = b == 2 ? 0 : b + 1;
-      const int o2 = b == 0 ? 2 : b - 1;
       uint32_t ouv = 0;
-      for (int p = 0; p < 27; ++p) {
-        const int32_t v = cases[27 * b + p];
-        ouv |= static_cast<uint32_t>(v == 0) << p;
-        const uint32_t chiffre = static_cast<uint32_t>(v) - 1;
-        const int d = chiffre < 9 ? static_cast<int>(chiffre) : kPoubelle;
-        const uint32_t col = kColonne << (p % 9);
-        cand[b][d] &= ~kTables.voisins[p];
-        cand[o1][d] &= ~col;
-        cand[o2][d] &= ~col;
+      for (int k = 0; k < 3; ++k) {
+        uint32_t ligne = 0;
+        for (int i = 0; i < 9; ++i) {
+          const int32_t v = cases[27 * b + 9 * k + i];
+          ouv |= static_cast<uint32_t>(v == 0) << (9 * k + i);
+          const uint32_t chiffre = static_cast<uint32_t>(v) - 1;
+          const uint32_t bit = chiffre < 9 ? 1U << chiffre : 0;
+          ligne |= bit;
+          colonnes[i] |= bit;
+          boites[3 * (i / 3) + b] |= bit;
+        }
+        lignes[3 * b + k] = ligne;
       }
       ouvertes[b] = ouv;
       vides += __builtin_popcount(ouv);
     }
-    for (auto& rangee : cand) {
-      rangee[kPoubelle] = 0;
+    // Digit d may go where no unit of the cell holds it.
+    for (int d = 0; d < 16; ++d) {
+      uint32_t c = 0;
+      for (int i = 0; i < 9; ++i) {
+        c |= (colonnes[i] >> d & 1U) << i;
+      }
+      const uint32_t hors_colonnes = kBande & ~(c * kColonne);
+      for (int b = 0; b < 3; ++b) {
+        uint32_t w = d < 9 ? hors_colonnes : 0;
+        for (int k = 0; k < 3; ++k) {
+          w &= ~((lignes[3 * b + k] >> d & 1U) * (kLigne << (9 * k)));
+          w &= ~((boites[3 * k + b] >> d & 1U) * (kBoite << (3 * k)));
+        }
+        cand[b][d] = w;
+      }
     }
     changees = kUnites;
   }
@@ -275,8 +288,8 @@ struct Moteur {
     // and boxes.
     const int i = p % 9;
     const uint32_t col = kColonne << i;
-    for (int k = 1; k < 3; ++k) {
-      const int o = (b + k) % 3;
+    const int autres[2] = {b == 2 ? 0 : b + 1, b == 0 ? 2 : b - 1};
+    for (const int o : autres) {
       const uint32_t w = cand[o][d];
       retire(cand[o], d, col);
       const uint32_t x = (w & ouvertes[o]) >> i & kColonne;
