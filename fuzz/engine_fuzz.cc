@@ -1,19 +1,25 @@
 // Fuzz target: the fast engine against the literal one. The input becomes a
 // grid (fuzz/grid_decode.h); both engines solve it and must agree on the
-// final grid, every counter, the flags and every placement in order.
+// final grid, every counter, the flags and every placement in order. Every
+// version of the fast engine this build has and this processor can run is
+// checked, with and without the journal.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 #include "fuzz/grid_decode.h"
+#include "solver/compteur.h"
 #include "solver/rapide.h"
+#include "solver/rapide_versions.h"
 #include "solver/solver.h"
 
 namespace {
 
+const char* version = "";
+
 [[noreturn]] void fail(const char* what, const Grid& start) {
-  std::fprintf(stderr, "engines disagree: %s\ngrid:", what);
+  std::fprintf(stderr, "engines disagree (%s version): %s\ngrid:", version, what);
   for (const int32_t v : start.cells) {
     std::fprintf(stderr, " %d", v);
   }
@@ -56,31 +62,47 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   sale.progres = 0;
   sale.niter = 7;
   sale.posscarre = sale.posscol = sale.posslign = 9;
+  for (const Chemin chemin : {Chemin::portable, Chemin::avx2, Chemin::avx512}) {
+    if (!chemin_possible(chemin)) {
+      continue;
+    }
+    version = nom_chemin(chemin);
+    Grid vite = start;
+    Resolution etat_vite = sale;
+    static Journal journal;
+    journal.n = 17;
+    resoudre_vite_par(chemin, vite, etat_vite, &journal);
+    if (vite != lent) {
+      fail("final grid", start);
+    }
+    expect_same_state(etat_vite, etat_lent, start);
+    if (journal.n != attendu.n) {
+      fail("number of placements", start);
+    }
+    for (int32_t k = 0; k < journal.n; ++k) {
+      if (journal.placements[k] != attendu.placements[k]) {
+        fail("placement", start);
+      }
+    }
+
+    // Without a journal.
+    Grid sans = start;
+    Resolution etat_sans = sale;
+    resoudre_vite_par(chemin, sans, etat_sans);
+    if (sans != lent) {
+      fail("final grid without a journal", start);
+    }
+    expect_same_state(etat_sans, etat_lent, start);
+  }
+
+  // The version `resoudre_vite` chose.
+  version = "chosen";
   Grid vite = start;
   Resolution etat_vite = sale;
-  static Journal journal;
-  journal.n = 17;
-  resoudre_vite(vite, etat_vite, &journal);
+  resoudre_vite(vite, etat_vite);
   if (vite != lent) {
     fail("final grid", start);
   }
   expect_same_state(etat_vite, etat_lent, start);
-  if (journal.n != attendu.n) {
-    fail("number of placements", start);
-  }
-  for (int32_t k = 0; k < journal.n; ++k) {
-    if (journal.placements[k] != attendu.placements[k]) {
-      fail("placement", start);
-    }
-  }
-
-  // Without a journal.
-  Grid sans = start;
-  Resolution etat_sans = sale;
-  resoudre_vite(sans, etat_sans);
-  if (sans != lent) {
-    fail("final grid without a journal", start);
-  }
-  expect_same_state(etat_sans, etat_lent, start);
   return 0;
 }

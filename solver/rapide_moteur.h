@@ -211,7 +211,7 @@ struct Moteur {
   int32_t* cases;              // the grid, line by line
   int32_t vides;               // cells holding 0
   uint32_t changees;           // units whose candidates changed since their last scan
-  uint32_t possibles;          // bit u: `possible` of unit u's last scan
+  int32_t derniers[3];         // `possible` of each phase's last unit, as last scanned
   Placement* journal;
   int32_t notes;  // journal entries
 
@@ -327,7 +327,8 @@ struct Moteur {
   }
 
   // Scans unit u of phase P and writes its singles; keeps the scan's
-  // `possible` and returns the number of digits written.
+  // `possible` when u is the phase's last unit (the only one whose flag is
+  // read) and returns the number of digits written.
   template <int P>
   int32_t balaye(int u, int32_t b) {
     changees &= ~(1U << u);
@@ -336,8 +337,7 @@ struct Moteur {
       const uint32_t col = kColonne << i;
       const uint32_t m[3] = {col & ouvertes[0], col & ouvertes[1], col & ouvertes[2]};
       const Vus v = voir_colonne(cand, m);
-      possibles |= static_cast<uint32_t>(v.une != 0) << u;
-      possibles &= ~(static_cast<uint32_t>(v.une == 0) << u);
+      derniers[P] = u == 9 * P + 8 ? static_cast<int32_t>(v.une != 0) : derniers[P];
       if (v.seuls == 0) {
         return 0;
       }
@@ -352,8 +352,7 @@ struct Moteur {
       const uint32_t unite = P == 0 ? kBoite << (3 * (u / 3)) : kLigne << (9 * ((u - 18) % 3));
       const uint32_t m = unite & ouvertes[bande];
       const Vus v = voir(cand[bande], m);
-      possibles |= static_cast<uint32_t>(v.une != 0) << u;
-      possibles &= ~(static_cast<uint32_t>(v.une == 0) << u);
+      derniers[P] = u == 9 * P + 8 ? static_cast<int32_t>(v.une != 0) : derniers[P];
       if (v.seuls == 0) {
         return 0;
       }
@@ -378,7 +377,7 @@ struct Moteur {
         restantes &= ~((2U << u) - 1);
         places += balaye<P>(u, b);
       }
-      drapeau = static_cast<int32_t>(possibles >> (9 * P + 8) & 1U);
+      drapeau = derniers[P];
       compte += places;
       if (places == 0) {
         break;
@@ -388,7 +387,7 @@ struct Moteur {
 
   void resout(RapportVite& r) {
     std::memset(&r, 0, sizeof(r));
-    possibles = 0;
+    derniers[0] = derniers[1] = derniers[2] = 0;
     reconstruit();
     for (int32_t b = 1; b <= kIterations; ++b) {
       // The first iteration always runs, even on a full grid.

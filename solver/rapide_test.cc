@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "solver/compteur.h"
+#include "solver/rapide_versions.h"
 #include "solver/solver.h"
 #include "solver/solver_testing.h"
 
@@ -111,6 +113,23 @@ void expect_same(const Grid& start, bool seul_journal = false) {
   resoudre_vite(sans, etat_sans);
   EXPECT_EQ(sans, lent);
   expect_same_state(etat_sans, etat_lent);
+
+  // Every version this processor can run, the one chosen included.
+  for (const Chemin chemin : {Chemin::portable, Chemin::avx2, Chemin::avx512}) {
+    if (!chemin_possible(chemin)) {
+      continue;
+    }
+    SCOPED_TRACE(nom_chemin(chemin));
+    Grid g = start;
+    Resolution etat = dirty_state();
+    resoudre_vite_par(chemin, g, etat, &journal);
+    EXPECT_EQ(g, lent);
+    expect_same_state(etat, etat_lent);
+    ASSERT_EQ(journal.n, attendu.n);
+    for (int32_t k = 0; k < journal.n; ++k) {
+      EXPECT_EQ(journal.placements[k], attendu.placements[k]) << "placement " << k;
+    }
+  }
 }
 
 TEST(Rapide, AgreesWithLiteralEngineOnEveryCollection) {
