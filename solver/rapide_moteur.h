@@ -204,11 +204,25 @@ constexpr uint32_t trios(uint32_t a) {
 // Bits 0, 1, 2 of s moved to bits 0, 3, 6.
 constexpr uint32_t etale(uint32_t s) { return (s & 1U) | (s & 2U) << 2 | (s & 4U) << 4; }
 
+// Sixteen lanes of 32 bits: the compiler maps the operations to AVX-512,
+// AVX2 or SSE2 registers as the file's flags allow.
+using Lanes = uint32_t __attribute__((vector_size(64)));
+
+// The union of the lanes.
+inline uint32_t union_des(const Lanes& lanes) {
+  Lanes v = lanes;
+  v |= __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7);
+  v |= __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3, 12, 13, 14, 15, 8, 9, 10, 11);
+  v |= __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13);
+  v |= __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
+  return v[0];
+}
+
 template <bool kJournal>
 struct Moteur {
   alignas(64) Rangee cand[3];  // [band][digit]
   uint32_t ouvertes[3];        // cells holding 0, per band
-  int32_t* cases;              // the grid, line by line
+  int32_t cases[96];           // the grid, line by line (a copy: see `resoudre`), and 0s
   int32_t vides;               // cells holding 0
   uint32_t changees;           // units whose candidates changed since their last scan
   int32_t derniers[3];         // `possible` of each phase's last unit, as last scanned
@@ -216,46 +230,49 @@ struct Moteur {
   int32_t notes;  // journal entries
 
   // The words from the grid as it stands: every digit is ruled out of the
-  // line, box and column of each cell holding it.
+  // line, box and column of each cell holding it. A line's nine cells are
+  // read at once, a lane each; the digits each unit holds are then turned
+  // into the units holding each digit, a lane each.
   void reconstruit() {
-    // The digits held by each line, column and box (bit d for digit d + 1).
-    uint32_t lignes[9];
-    uint32_t colonnes[9] = {};
-    uint32_t boites[9] = {};  // box 3 * stack + band
+    const Lanes iota = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    const Lanes neuf = __builtin_convertvector(iota < 9U, Lanes);  // lanes 0..8
+    Lanes colonnes{};  // lane i: the digits column i holds, bit d for digit d + 1
+    Lanes lignes{};    // lane d: the lines holding digit d + 1
+    Lanes boites{};    // lane d: the boxes holding it, bit 3 * stack + band
     vides = 0;
     for (int b = 0; b < 3; ++b) {
+      Lanes bande{};  // lane i: the digits of column i in the band
       uint32_t ouv = 0;
       for (int k = 0; k < 3; ++k) {
-        uint32_t ligne = 0;
-        for (int i = 0; i < 9; ++i) {
-          const int32_t v = cases[27 * b + 9 * k + i];
-          ouv |= static_cast<uint32_t>(v == 0) << (9 * k + i);
-          const uint32_t chiffre = static_cast<uint32_t>(v) - 1;
-          const uint32_t bit = chiffre < 9 ? 1U << chiffre : 0;
-          ligne |= bit;
-          colonnes[i] |= bit;
-          boites[3 * (i / 3) + b] |= bit;
-        }
-        lignes[3 * b + k] = ligne;
+        Lanes v;
+        std::memcpy(&v, cases + 27 * b + 9 * k, sizeof(v));
+        const Lanes t = v - 1U;
+        const Lanes bits = __builtin_convertvector(t < 9U, Lanes) & neuf & (1U << (t & 15U));
+        const Lanes zero = __builtin_convertvector(v == 0U, Lanes) & neuf & (0x10000U << iota);
+        colonnes |= bits;
+        bande |= bits;
+        const uint32_t r = union_des(bits | zero);
+        ouv |= (r >> 16) << (9 * k);
+        lignes |= ((Lanes{} + (r & kLigne)) >> iota & 1U) << (3 * b + k);
+      }
+      for (int p = 0; p < 3; ++p) {
+        const uint32_t boite = bande[3 * p] | bande[3 * p + 1] | bande[3 * p + 2];
+        boites |= ((Lanes{} + boite) >> iota & 1U) << (3 * p + b);
       }
       ouvertes[b] = ouv;
       vides += __builtin_popcount(ouv);
     }
-    // Digit d may go where no unit of the cell holds it.
-    for (int d = 0; d < 16; ++d) {
-      uint32_t c = 0;
-      for (int i = 0; i < 9; ++i) {
-        c |= (colonnes[i] >> d & 1U) << i;
-      }
-      const uint32_t hors_colonnes = kBande & ~(c * kColonne);
-      for (int b = 0; b < 3; ++b) {
-        uint32_t w = d < 9 ? hors_colonnes : 0;
-        for (int k = 0; k < 3; ++k) {
-          w &= ~((lignes[3 * b + k] >> d & 1U) * (kLigne << (9 * k)));
-          w &= ~((boites[3 * k + b] >> d & 1U) * (kBoite << (3 * k)));
-        }
-        cand[b][d] = w;
-      }
+    Lanes hors_colonnes = neuf & kBande;
+    for (int i = 0; i < 9; ++i) {
+      hors_colonnes &= ~(((Lanes{} + colonnes[i]) >> iota & 1U) * (kColonne << i));
+    }
+    for (int b = 0; b < 3; ++b) {
+      const Lanes l = lignes >> (3 * b);
+      const Lanes dans_lignes = ((0U - (l & 1U)) & kLigne) | ((0U - (l >> 1 & 1U)) & kLigne << 9) |
+                                ((0U - (l >> 2 & 1U)) & kLigne << 18);
+      const Lanes dans_boites = (boites >> b & 0111U) * 7U * kColonne;
+      const Lanes w = hors_colonnes & ~(dans_lignes | dans_boites);
+      std::memcpy(cand[b], &w, sizeof(w));
     }
     changees = kUnites;
   }
@@ -405,20 +422,26 @@ struct Moteur {
   }
 };
 
-// The contract of the `vite_*` entry points (solver/rapide_versions.h).
+// The contract of the `vite_*` entry points (solver/rapide_versions.h). The
+// engine works on its own copy of the grid: a store through a pointer to
+// the caller's cells could, for all the compiler knows, change the engine's
+// words, which it would then have to load again after every write.
+template <bool kJournal>
+inline void resoudre_avec(int32_t* cases, RapportVite& rapport, Placement* journal) {
+  Moteur<kJournal> m;
+  std::memcpy(m.cases, cases, 81 * sizeof(int32_t));
+  std::memset(m.cases + 81, 0, sizeof(m.cases) - 81 * sizeof(int32_t));
+  m.journal = journal;
+  m.notes = 0;
+  m.resout(rapport);
+  std::memcpy(cases, m.cases, 81 * sizeof(int32_t));
+}
+
 inline void resoudre(int32_t* cases, RapportVite& rapport, Placement* journal) {
   if (journal != nullptr) {
-    Moteur<true> m;
-    m.cases = cases;
-    m.journal = journal;
-    m.notes = 0;
-    m.resout(rapport);
+    resoudre_avec<true>(cases, rapport, journal);
   } else {
-    Moteur<false> m;
-    m.cases = cases;
-    m.journal = nullptr;
-    m.notes = 0;
-    m.resout(rapport);
+    resoudre_avec<false>(cases, rapport, nullptr);
   }
 }
 
