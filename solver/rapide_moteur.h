@@ -317,15 +317,21 @@ struct Moteur {
   }
 
   // Writes the singles s of a scan of phase P in increasing digit order;
-  // `ou(d)` gives digit d's cell, found from words that the writes of other
-  // digits leave alone. Returns the number of digits written.
+  // `ou(d)` gives digit d's cell. The cells are all found before the first
+  // write: the writes store whole rows, and a word loaded just after such a
+  // store waits for it. Returns the number of digits written.
   template <int P, typename Ou>
   int32_t ecrit(uint32_t s, int32_t b, Ou ou) {
+    int cellules[9];
+    for (uint32_t t = s; t != 0; t &= t - 1) {
+      const int d = __builtin_ctz(t);
+      cellules[d] = ou(d);
+    }
     int32_t places = 0;
     bool remplacee = false;
     for (; s != 0; s &= s - 1) {
       const int d = __builtin_ctz(s);
-      const int c = ou(d);
+      const int c = cellules[d];
       const int32_t avant = cases[c];
       cases[c] = d + 1;
       ++places;
