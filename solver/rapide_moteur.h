@@ -3,7 +3,8 @@
 // As in the counter's engine (solver/compteur_moteur.h), everything is in an
 // unnamed namespace and calls no inline function of the standard library or
 // of the rest of the program, so the linker never merges an AVX copy of a
-// function into the portable path: C arrays, compiler builtins and memcpy.
+// function into the portable path: C arrays, compiler builtins, vector
+// extensions and memcpy.
 //
 // The engine runs the solving iterations of resoudre.cc: phases of passes of
 // unit scans, each scan finding the digits with exactly one candidate cell in
@@ -15,8 +16,8 @@
 // 9 * (line - 3b) + column. `ouvertes` holds, per band, the cells holding 0.
 // The candidates of d in a unit are then `cand[b][d] & unit & ouvertes[b]`;
 // a band's nine words sit side by side in a row of sixteen (lanes 9..15 are
-// 0 outside `reconstruit`), so the AVX2 and AVX-512 versions scan a unit for
-// all nine digits with a few vector operations; the portable version loops.
+// 0), so the AVX2 and AVX-512 versions scan a unit for all nine digits with a
+// few vector operations; the portable version loops.
 //
 // Writing d into an empty cell clears the cell from `ouvertes`, the cell's
 // line and box peers from d's word of its band and its column from d's words
@@ -51,7 +52,6 @@ constexpr uint32_t kBande = (1U << 27) - 1;
 constexpr uint32_t kUnites = (1U << 27) - 1;
 constexpr int32_t kIterations = 10;
 constexpr int32_t kPasses = 10;
-constexpr int kPoubelle = 15;  // the lane that cells holding no digit rule out
 
 // The 27 units in visiting order: the boxes (0..8), box 3 * stack + band;
 // the columns 0..8 (9..17); the lines 0..8 (18..26). Phase p scans the
@@ -222,7 +222,7 @@ template <bool kJournal>
 struct Moteur {
   alignas(64) Rangee cand[3];  // [band][digit]
   uint32_t ouvertes[3];        // cells holding 0, per band
-  int32_t cases[96];           // the grid, line by line (a copy: see `resoudre`), and 0s
+  int32_t cases[96];           // the grid, line by line (a copy: see `resoudre_avec`), and 0s
   int32_t vides;               // cells holding 0
   uint32_t changees;           // units whose candidates changed since their last scan
   int32_t derniers[3];         // `possible` of each phase's last unit, as last scanned
