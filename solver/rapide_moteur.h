@@ -245,7 +245,7 @@ struct Moteur {
       uint32_t ouv = 0;
       for (int k = 0; k < 3; ++k) {
         Lanes v;
-        std::memcpy(&v, cases + 27 * b + 9 * k, sizeof(v));
+        std::memcpy(&v, &cases[27 * b + 9 * k], sizeof(v));
         const Lanes t = v - 1U;
         const Lanes bits = __builtin_convertvector(t < 9U, Lanes) & neuf & (1U << (t & 15U));
         const Lanes zero = __builtin_convertvector(v == 0U, Lanes) & neuf & (0x10000U << iota);
