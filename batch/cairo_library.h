@@ -25,6 +25,7 @@ namespace batch {
 // clang-format on
 
 struct CairoLibrary {
+// NOLINTNEXTLINE(bugprone-macro-parentheses): a member is named, not an expression
 #define SUDOKU_CAIRO_MEMBER(name) decltype(&::cairo_##name) name = nullptr;
   SUDOKU_CAIRO_FUNCTIONS(SUDOKU_CAIRO_MEMBER)
 #undef SUDOKU_CAIRO_MEMBER
