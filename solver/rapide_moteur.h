@@ -91,35 +91,51 @@ struct Vus {
   uint32_t seuls;
 };
 
-inline Vus voir(const Rangee& r, uint32_t m) {
 #if defined(__AVX512F__)
-  const __m512i x = _mm512_and_si512(_mm512_load_si512(r), _mm512_set1_epi32(static_cast<int>(m)));
+// `Vus` of the words in lanes 0..8 of x.
+inline Vus vus(__m512i x) {
   const uint32_t une = _mm512_test_epi32_mask(x, x);
   const uint32_t plus = _mm512_test_epi32_mask(x, _mm512_sub_epi32(x, _mm512_set1_epi32(1)));
   return Vus{une & kLigne, une & ~plus & kLigne};
+}
 #elif defined(__AVX2__)
+// `Vus` of the words in lanes 0..7 of x and of x8, the ninth.
+inline Vus vus(__m256i x, uint32_t x8) {
   const __m256i zero = _mm256_setzero_si256();
-  const __m256i x = _mm256_and_si256(_mm256_load_si256(reinterpret_cast<const __m256i*>(r)),
-                                     _mm256_set1_epi32(static_cast<int>(m)));
   const __m256i y = _mm256_and_si256(x, _mm256_sub_epi32(x, _mm256_set1_epi32(1)));
   const auto vides =
       static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(x, zero))));
   const auto un_au_plus =
       static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(y, zero))));
-  const uint32_t x8 = r[8] & m;
   const uint32_t une = (~vides & 0xFFU) | static_cast<uint32_t>(x8 != 0) << 8;
   const uint32_t seuls =
       (~vides & un_au_plus & 0xFFU) | static_cast<uint32_t>(x8 != 0 && (x8 & (x8 - 1)) == 0) << 8;
   return Vus{une, seuls};
+}
 #else
+// `Vus` of the nine words mot(d).
+template <typename Mot>
+inline Vus vus(Mot mot) {
   uint32_t une = 0;
   uint32_t plus = 0;
   for (int d = 0; d < 9; ++d) {
-    const uint32_t x = r[d] & m;
+    const uint32_t x = mot(d);
     une |= static_cast<uint32_t>(x != 0) << d;
     plus |= static_cast<uint32_t>((x & (x - 1)) != 0) << d;
   }
   return Vus{une, une & ~plus};
+}
+#endif
+
+inline Vus voir(const Rangee& r, uint32_t m) {
+#if defined(__AVX512F__)
+  return vus(_mm512_and_si512(_mm512_load_si512(r), _mm512_set1_epi32(static_cast<int>(m))));
+#elif defined(__AVX2__)
+  return vus(_mm256_and_si256(_mm256_load_si256(reinterpret_cast<const __m256i*>(r)),
+                              _mm256_set1_epi32(static_cast<int>(m))),
+             r[8] & m);
+#else
+  return vus([&](int d) { return r[d] & m; });
 #endif
 }
 
@@ -139,38 +155,18 @@ inline Vus voir_colonne(const Rangee* cand, const uint32_t* m) {
   const __m512i x1 = bande(1);
   const __m512i x2 = bande(2);
   const __m512i x2x2 = _mm512_add_epi32(x2, x2);
-  const __m512i x = _mm512_or_si512(
-      bande(0), _mm512_or_si512(_mm512_add_epi32(x1, x1), _mm512_add_epi32(x2x2, x2x2)));
-  const uint32_t une = _mm512_test_epi32_mask(x, x);
-  const uint32_t plus = _mm512_test_epi32_mask(x, _mm512_sub_epi32(x, _mm512_set1_epi32(1)));
-  return Vus{une & kLigne, une & ~plus & kLigne};
+  return vus(_mm512_or_si512(
+      bande(0), _mm512_or_si512(_mm512_add_epi32(x1, x1), _mm512_add_epi32(x2x2, x2x2))));
 #elif defined(__AVX2__)
   auto bande = [&](int o) {
     return _mm256_and_si256(_mm256_load_si256(reinterpret_cast<const __m256i*>(cand[o])),
                             _mm256_set1_epi32(static_cast<int>(m[o])));
   };
-  const __m256i zero = _mm256_setzero_si256();
-  const __m256i x = _mm256_or_si256(
-      bande(0), _mm256_or_si256(_mm256_slli_epi32(bande(1), 1), _mm256_slli_epi32(bande(2), 2)));
-  const __m256i y = _mm256_and_si256(x, _mm256_sub_epi32(x, _mm256_set1_epi32(1)));
-  const auto vides =
-      static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(x, zero))));
-  const auto un_au_plus =
-      static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(y, zero))));
-  const uint32_t x8 = colonne(cand, 8, m);
-  const uint32_t une = (~vides & 0xFFU) | static_cast<uint32_t>(x8 != 0) << 8;
-  const uint32_t seuls =
-      (~vides & un_au_plus & 0xFFU) | static_cast<uint32_t>(x8 != 0 && (x8 & (x8 - 1)) == 0) << 8;
-  return Vus{une, seuls};
+  return vus(_mm256_or_si256(bande(0), _mm256_or_si256(_mm256_slli_epi32(bande(1), 1),
+                                                       _mm256_slli_epi32(bande(2), 2))),
+             colonne(cand, 8, m));
 #else
-  uint32_t une = 0;
-  uint32_t plus = 0;
-  for (int d = 0; d < 9; ++d) {
-    const uint32_t x = colonne(cand, d, m);
-    une |= static_cast<uint32_t>(x != 0) << d;
-    plus |= static_cast<uint32_t>((x & (x - 1)) != 0) << d;
-  }
-  return Vus{une, une & ~plus};
+  return vus([&](int d) { return colonne(cand, d, m); });
 #endif
 }
 
