@@ -1,0 +1,351 @@
+// The fast engine's shortcut in its AVX-512 version (rapide_avx512.cc),
+// under the rules of solver/rapide_moteur.h (unnamed namespace, no inline
+// function of the standard library). Its state, six rows of sixteen words,
+// stays in registers only with AVX-512's thirty-two: built for AVX2 or
+// SSE2 it spills and runs slower than the scans, so those versions scan.
+//
+// A phase run by rounds: every unit of the phase is scanned at once, on one
+// and the same grid, and all the singles found are written together; the
+// phase ends with the first round that finds none. The scans of the
+// iterations see the grid change after every unit instead, yet on most grids
+// both end the same way, and a check at the end tells when they must:
+//
+// Let J be the grid a phase ends with by rounds. Suppose that J repeats no
+// digit in a unit, and that no unit of J lacks a digit with no cell left for
+// it ("dead": the digit is not in the unit and every empty cell of the unit
+// sees it). Then the scans, unit after unit, end the phase on J too, after no
+// more passes than the rounds that placed:
+//  - Every digit d a scan writes into a cell c is in J at c. Say the grid
+//    scanned, S, holds only digits of J (true at the start). In J, the
+//    candidates of d in the unit are among those in S, that is c alone. If
+//    J had d elsewhere in the unit, at c', then c' is empty in S and sees a
+//    d of S, which J has too: J would repeat d. If J has no d in the unit,
+//    c is its only candidate there (the unit is not dead), and J, which has
+//    no single left, would have one.
+//  - Every digit a round writes is written by the scans no later than the
+//    pass of the same number: by the point above, the grid a scan sees holds
+//    all the grid before the round held and no digit against it, so the
+//    round's single is still the only candidate or already written.
+// The phase's digits are then those of J, counted once each, and the flag of
+// its last unit is taken on J. Since the iterations stop a phase after ten
+// passes, a phase needing ten rounds that place is left to the scans.
+//
+// Both conditions only get worse as digits are written: a repeat stays, and
+// a dead unit stays dead (a digit can only go to a candidate). So checking
+// the grid the last phase ends with covers every phase before it. When the
+// check fails (grids with no solution, and repeated givens), or a cell holds
+// something other than 0..9, the solve is left to the scans from the start.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "solver/rapide_moteur.h"
+
+#if !defined(__AVX512F__)
+#error "the rounds are built for AVX-512 only"
+#endif
+
+namespace {
+namespace rondes {
+
+using vite::kBande;
+using vite::kColonne;
+using vite::kLigne;
+using vite::Lanes;
+
+constexpr uint32_t kPiles = 0111;  // the first column of each stack, in a line
+
+constexpr Lanes kIota = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+
+// All bits set in the lanes where `oui` is not 0.
+inline Lanes si(Lanes oui) { return __builtin_convertvector(oui != 0U, Lanes); }
+
+// Whether every lane is 0.
+inline bool nul(Lanes v) {
+  const auto x = reinterpret_cast<__m512i>(v);
+  return _mm512_test_epi32_mask(x, x) == 0;
+}
+
+// Every lane: the union of all the lanes.
+inline Lanes partout(Lanes v) {
+  v |= __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7);
+  v |= __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3, 12, 13, 14, 15, 8, 9, 10, 11);
+  v |= __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13);
+  v |= __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
+  return v;
+}
+
+// The cells of the band words holding bits 0..8 of c, as columns: each
+// bit i set in all three lines.
+inline Lanes colonnes(Lanes c) { return c | c << 9 | c << 18; }
+
+// Bit 3s (s = stack) for each stack of the nine bits of x with at least one
+// bit set; `plus`: with at least two.
+inline Lanes piles(Lanes x) { return (x | x >> 1 | x >> 2) & kPiles; }
+inline Lanes piles_plus(Lanes x) {
+  const Lanes x1 = x >> 1;
+  const Lanes x2 = x >> 2;
+  return ((x & x1) | (x & x2) | (x1 & x2)) & kPiles;
+}
+
+// The three lines of band words, nine bits each.
+struct Lignes {
+  Lanes l0, l1, l2;
+  explicit Lignes(Lanes w) : l0(w & kLigne), l1(w >> 9 & kLigne), l2(w >> 18) {}
+  Lanes impair() const { return l0 ^ l1 ^ l2; }                // columns with one or three
+  Lanes deux() const { return (l0 & l1) | (l2 & (l0 | l1)); }  // with two or three
+  Lanes une() const { return l0 | l1 | l2; }
+};
+
+struct Moteur {
+  Lanes cand[3];   // [band], lane d: the empty cells where digit d + 1 may go
+  Lanes poses[3];  // [band], lane d: the cells holding d + 1
+  uint32_t ouvertes[3];
+  int32_t vides;
+  uint32_t serie;   // rounds that placed so far
+  uint32_t vue[3];  // `serie` when each phase last ended
+
+  // Reads the grid; false when a cell holds something other than 0..9.
+  bool charge(const int32_t* cases) {
+    serie = 0;
+    vue[0] = vue[1] = vue[2] = ~0U;
+    return lit(cases);
+  }
+
+  // The words from the grid; false when a cell holds something other than
+  // 0..9.
+  bool lit(const int32_t* cases) {
+    uint32_t hors = 0;
+    for (int b = 0; b < 3; ++b) {
+      // The band's 27 cells in two rows of lanes; bit q of valeurs[k]: bit k
+      // of the value of cell q.
+      const int32_t* bande = cases + 27 * b;
+      const __m512i bas = _mm512_loadu_si512(bande);
+      const __m512i haut = _mm512_maskz_loadu_epi32(0x7FF, bande + 16);
+      const __m512i neuf = _mm512_set1_epi32(9);
+      hors |= static_cast<uint32_t>(_mm512_cmpgt_epu32_mask(bas, neuf)) |
+              _mm512_cmpgt_epu32_mask(haut, neuf);
+      uint32_t valeurs[4];
+      for (int k = 0; k < 4; ++k) {
+        const __m512i bit = _mm512_set1_epi32(1 << k);
+        valeurs[k] = static_cast<uint32_t>(_mm512_test_epi32_mask(bas, bit)) |
+                     static_cast<uint32_t>(_mm512_test_epi32_mask(haut, bit)) << 16;
+      }
+      // Lane d: the cells whose value has the bits of d + 1, each of them.
+      Lanes p = Lanes{} + kBande;
+      for (int k = 0; k < 4; ++k) {
+        const Lanes un = si((kIota + 1U) >> k & 1U);
+        p &= (un & valeurs[k]) | (~un & ~valeurs[k]);
+      }
+      poses[b] = p & si((Lanes{} + 0x1FFU) >> kIota & 1U);
+      cand[b] = ((Lanes{} + 0x1FFU) >> kIota & 1U) * kBande;
+      ouvertes[b] = kBande;
+    }
+    vides = 81;
+    const Lanes p[3] = {poses[0], poses[1], poses[2]};
+    ecrit(p);
+    return hors == 0;
+  }
+
+  // Writes the digits p (per band, lane d: the cells of d + 1), ruling each
+  // out of its line, box and column.
+  void ecrit(const Lanes* p) {
+    Lanes c[3];
+    for (int b = 0; b < 3; ++b) {
+      c[b] = Lignes(p[b]).une();
+    }
+    const Lanes hors_colonnes = ~colonnes(c[0] | c[1] | c[2]);
+    for (int b = 0; b < 3; ++b) {
+      const Lanes remplies = partout(p[b]);
+      const Lanes lignes = (si(p[b] & kLigne) & kLigne) | (si(p[b] & kLigne << 9) & kLigne << 9) |
+                           (si(p[b] & kLigne << 18) & kLigne << 18);
+      const Lanes boites = colonnes(piles(c[b]) * 7U);
+      cand[b] &= hors_colonnes & ~(remplies | lignes | boites);
+      poses[b] |= p[b];
+      ouvertes[b] &= ~remplies[0];
+      vides -= __builtin_popcount(remplies[0]);
+    }
+  }
+
+  // The singles of every unit of phase P, per band.
+  template <int P>
+  void seuls(Lanes* s) const {
+    if constexpr (P == 0) {
+      for (int b = 0; b < 3; ++b) {
+        const Lignes l(cand[b]);
+        const Lanes x = l.impair();
+        const Lanes un = piles(x) & ~(piles_plus(x) | piles(l.deux()));
+        s[b] = cand[b] & colonnes(un * 7U);
+      }
+    } else if constexpr (P == 1) {
+      const Lignes l0(cand[0]);
+      const Lignes l1(cand[1]);
+      const Lignes l2(cand[2]);
+      const Lanes x0 = l0.impair();
+      const Lanes x1 = l1.impair();
+      const Lanes x2 = l2.impair();
+      const Lanes deux = (x0 & x1) | (x2 & (x0 | x1)) | l0.deux() | l1.deux() | l2.deux();
+      const Lanes un = colonnes((x0 ^ x1 ^ x2) & ~deux);
+      for (int b = 0; b < 3; ++b) {
+        s[b] = cand[b] & un;
+      }
+    } else {
+      for (int b = 0; b < 3; ++b) {
+        Lanes r{};
+        for (int k = 0; k < 3; ++k) {
+          const Lanes x = cand[b] & kLigne << (9 * k);
+          r |= x & ~si(x & (x - 1U));
+        }
+        s[b] = r;
+      }
+    }
+  }
+
+  // Phase P of iteration `iteration`; its count and flag as the scans give
+  // them.
+  template <int P>
+  void phase(int32_t iteration, int32_t& compte, int32_t& drapeau) {
+    if (vue[P] == serie) {
+      return;  // nothing written since it last ended: it finds nothing, its flag stays
+    }
+    const Lanes debut[3] = {poses[0], poses[1], poses[2]};
+    const int32_t avant = vides;
+    for (int rondes = 0;; ++rondes) {
+      Lanes s[3];
+      seuls<P>(s);
+      if (nul(s[0] | s[1] | s[2])) {
+        break;
+      }
+      if (rondes == 9) {
+        poses[0] = debut[0];
+        poses[1] = debut[1];
+        poses[2] = debut[2];
+        balaye<P>(iteration, compte, drapeau);
+        return;
+      }
+      ecrit(s);
+      ++serie;
+    }
+    vue[P] = serie;
+    compte = avant - vides;
+    // The phase's last unit: box 9, column 9 or line 9.
+    if constexpr (P == 1) {
+      drapeau = (partout(cand[0] | cand[1] | cand[2])[0] & kColonne << 8) != 0 ? 1 : 0;
+    } else {
+      constexpr uint32_t kDerniere = P == 0 ? vite::kBoite << 6 : kLigne << 18;
+      drapeau = (partout(cand[2])[0] & kDerniere) != 0 ? 1 : 0;
+    }
+  }
+
+  // Phase P run by the scans themselves, from the grid as it stands: for a
+  // phase that rounds cannot vouch for.
+  template <int P>
+  void balaye(int32_t iteration, int32_t& compte, int32_t& drapeau) {
+    vite::Moteur<false> v;
+    rend(v.cases);
+    std::memset(v.cases + 81, 0, sizeof(v.cases) - 81 * sizeof(int32_t));
+    v.journal = nullptr;
+    v.notes = 0;
+    v.derniers[0] = v.derniers[1] = v.derniers[2] = 0;
+    v.reconstruit();
+    v.template phase<P>(iteration, compte, drapeau);
+    lit(v.cases);
+    ++serie;  // the scans may have stopped at the tenth pass, short of the end
+  }
+
+  // Whether the grid repeats no digit in a unit and has no dead unit.
+  bool sain() const {
+    const Lanes neuf = si((Lanes{} + 0x1FFU) >> kIota & 1U);
+    Lanes faute{};
+    Lanes c[3];
+    Lanes pres[3];  // columns with a digit or a candidate, per band
+    for (int b = 0; b < 3; ++b) {
+      const Lignes l(poses[b]);
+      c[b] = l.une();
+      // Repeats in a line, a column of the band, a box; a cell holding two.
+      faute |= (l.l0 & (l.l0 - 1U)) | (l.l1 & (l.l1 - 1U)) | (l.l2 & (l.l2 - 1U)) | l.deux() |
+               piles_plus(l.impair());
+      Lanes v = poses[b];
+      Lanes w = __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7);
+      faute |= v & w;
+      v |= w;
+      w = __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3, 12, 13, 14, 15, 8, 9, 10, 11);
+      faute |= v & w;
+      v |= w;
+      w = __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13);
+      faute |= v & w;
+      v |= w;
+      w = __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
+      faute |= v & w;
+      // Dead lines and boxes.
+      const Lignes z(poses[b] | cand[b]);
+      pres[b] = z.une();
+      const Lanes mort = ~(si(z.l0) & si(z.l1) & si(z.l2) & si(pres[b] & 7U) & si(pres[b] & 070U) &
+                           si(pres[b] & 0700U));
+      faute |= mort & neuf;
+    }
+    faute |= (c[0] & c[1]) | (c[2] & (c[0] | c[1]));           // repeats in a column
+    faute |= neuf & ((pres[0] | pres[1] | pres[2]) ^ kLigne);  // dead columns
+    return partout(faute)[0] == 0;
+  }
+
+  // The grid's cells, line by line, from `poses`.
+  void rend(int32_t* cases) const {
+    for (int b = 0; b < 3; ++b) {
+      uint32_t mots[16];
+      std::memcpy(mots, &poses[b], sizeof(mots));
+      __m512i bas = _mm512_setzero_si512();
+      __m512i haut = _mm512_setzero_si512();
+      for (int d = 0; d < 9; ++d) {
+        const __m512i chiffre = _mm512_set1_epi32(d + 1);
+        bas = _mm512_mask_mov_epi32(bas, static_cast<__mmask16>(mots[d]), chiffre);
+        haut = _mm512_mask_mov_epi32(haut, static_cast<__mmask16>(mots[d] >> 16), chiffre);
+      }
+      _mm512_storeu_si512(cases + 27 * b, bas);
+      _mm512_mask_storeu_epi32(cases + 27 * b + 16, 0x7FF, haut);
+    }
+  }
+};
+
+// The solve by rounds of the grid `cases`; false, leaving `cases` and
+// `rapport` to be written again, when the scans must do it.
+inline bool essaie(int32_t* cases, RapportVite& rapport) {
+  Moteur m;
+  if (!m.charge(cases)) {
+    return false;
+  }
+  RapportVite& r = rapport;
+  std::memset(&r, 0, sizeof(r));
+  for (int32_t b = 1; b <= vite::kIterations; ++b) {
+    if (b > 1 && (m.vides == 0 || r.progres == 0)) {
+      break;
+    }
+    r.niter = b;
+    m.phase<0>(b, r.comptes[b][0], r.drapeaux[0]);
+    m.phase<1>(b, r.comptes[b][1], r.drapeaux[1]);
+    m.phase<2>(b, r.comptes[b][2], r.drapeaux[2]);
+    r.progres = r.comptes[b][0] + r.comptes[b][1] + r.comptes[b][2] != 0 ? 1 : 0;
+  }
+  if (!m.sain()) {
+    return false;
+  }
+  r.vides = m.vides;
+  r.placements = 0;
+  m.rend(cases);
+  return true;
+}
+
+// The contract of the `vite_*` entry points (solver/rapide_versions.h):
+// rounds when they give what the scans give, the scans otherwise, and always
+// for a journal, which needs the order of the writes.
+inline void resoudre(int32_t* cases, RapportVite& rapport, Placement* journal) {
+  if (journal != nullptr) {
+    vite::resoudre_avec<true>(cases, rapport, journal);
+  } else if (!essaie(cases, rapport)) {
+    vite::resoudre_avec<false>(cases, rapport, nullptr);
+  }
+}
+
+}  // namespace rondes
+}  // namespace
