@@ -80,6 +80,12 @@ inline Lanes partout(Lanes v) {
 // bit i set in all three lines.
 inline Lanes colonnes(Lanes c) { return c | c << 9 | c << 18; }
 
+// The whole lines of band words that hold a bit of x.
+inline Lanes lignes_de(Lanes x) {
+  return (si(x & kLigne) & kLigne) | (si(x & kLigne << 9) & kLigne << 9) |
+         (si(x & kLigne << 18) & kLigne << 18);
+}
+
 // Bit 3s (s = stack) for each stack of the nine bits of x with at least one
 // bit set; `plus`: with at least two.
 inline Lanes piles(Lanes x) { return (x | x >> 1 | x >> 2) & kPiles; }
@@ -158,8 +164,7 @@ struct Moteur {
     const Lanes hors_colonnes = ~colonnes(c[0] | c[1] | c[2]);
     for (int b = 0; b < 3; ++b) {
       const Lanes remplies = partout(p[b]);
-      const Lanes lignes = (si(p[b] & kLigne) & kLigne) | (si(p[b] & kLigne << 9) & kLigne << 9) |
-                           (si(p[b] & kLigne << 18) & kLigne << 18);
+      const Lanes lignes = lignes_de(p[b]);
       const Lanes boites = colonnes(piles(c[b]) * 7U);
       cand[b] &= hors_colonnes & ~(remplies | lignes | boites);
       poses[b] |= p[b];
@@ -168,9 +173,10 @@ struct Moteur {
     }
   }
 
-  // The singles of every unit of phase P, per band.
+  // The singles of every unit of phase P among the candidates `cand`, per
+  // band.
   template <int P>
-  void seuls(Lanes* s) const {
+  static void seuls(const Lanes* cand, Lanes* s) {
     if constexpr (P == 0) {
       for (int b = 0; b < 3; ++b) {
         const Lignes l(cand[b]);
@@ -202,26 +208,133 @@ struct Moteur {
     }
   }
 
-  // Phase P of iteration `iteration`; its count and flag as the scans give
-  // them.
+  // The candidates (per band) that the writes w, made by a pass of phase P,
+  // take from each unit of the phase before its scan: those of the units
+  // scanned before it in the pass (boxes stack by stack, each stack band by
+  // band; columns and lines in order).
   template <int P>
-  void phase(int32_t iteration, int32_t& compte, int32_t& drapeau) {
+  static void otes_avant(const Lanes* w, Lanes* otes) {
+    if constexpr (P == 0) {
+      // A box loses the lines of the boxes before it in its band and the
+      // columns of those before it in its stack.
+      Lanes colonnes_avant{};
+      for (int b = 0; b < 3; ++b) {
+        otes[b] = (lignes_de(w[b] & vite::kBoite) & vite::kBoite << 3) |
+                  (lignes_de(w[b] & (vite::kBoite | vite::kBoite << 3)) & vite::kBoite << 6) |
+                  colonnes(colonnes_avant);
+        colonnes_avant |= Lignes(w[b]).une();
+      }
+    } else if constexpr (P == 1) {
+      // A column loses, in each line, what the columns before it wrote there,
+      // and, in each band, the boxes they wrote in its stack.
+      constexpr uint32_t kDes1 = 0776U * kColonne;  // cells of columns 1..8
+      constexpr uint32_t kDes2 = 0774U * kColonne;
+      constexpr uint32_t kDes4 = 0760U * kColonne;
+      constexpr uint32_t kDes8 = 0400U * kColonne;
+      for (int b = 0; b < 3; ++b) {
+        Lanes y = w[b];
+        y |= y << 1 & kDes1;
+        y |= y << 2 & kDes2;
+        y |= y << 4 & kDes4;
+        y |= y << 8 & kDes8;  // bit i of a line: a write at column i or before
+        const Lanes q = Lignes(w[b]).une();
+        const Lanes pile = (q << 1 & 0666U) | (q << 2 & 0444U);
+        otes[b] = (y << 1 & kDes1) | colonnes(pile);
+      }
+    } else {
+      // A line loses the columns of the lines before it, and in its band the
+      // boxes they wrote in.
+      Lanes colonnes_avant{};
+      for (int b = 0; b < 3; ++b) {
+        const Lignes l(w[b]);
+        otes[b] =
+            colonnes(colonnes_avant) | (piles(l.l0) * 7U) << 9 | (piles(l.l0 | l.l1) * 7U) << 18;
+        colonnes_avant |= l.une();
+      }
+    }
+  }
+
+  // The flag of phase P's last unit (box 9, column 9 or line 9) among the
+  // candidates `c`.
+  template <int P>
+  static int32_t drapeau_de(const Lanes* c) {
+    if constexpr (P == 1) {
+      return (partout(c[0] | c[1] | c[2])[0] & kColonne << 8) != 0 ? 1 : 0;
+    } else {
+      constexpr uint32_t kDerniere = P == 0 ? vite::kBoite << 6 : kLigne << 18;
+      return (partout(c[2])[0] & kDerniere) != 0 ? 1 : 0;
+    }
+  }
+
+  // One pass of the scans of phase P, exactly: writes what it writes and sets
+  // the flag. Returns whether it wrote anything. The writes are found by
+  // going over all the units at once again and again, each unit seeing the
+  // grid less what the last go had the units before it write: the first
+  // unit's writes are right at once, the second's from the next go, and so
+  // on, and a go that gives what the one before gave has them all right.
+  template <int P>
+  bool passe(int32_t& drapeau) {
+    Lanes w[3];
+    seuls<P>(cand, w);
+    Lanes c[3] = {cand[0], cand[1], cand[2]};
+    if (!nul(w[0] | w[1] | w[2])) {
+      for (int go = 0; go < 9; ++go) {
+        Lanes otes[3];
+        otes_avant<P>(w, otes);
+        for (int b = 0; b < 3; ++b) {
+          c[b] = cand[b] & ~otes[b];
+        }
+        Lanes v[3];
+        seuls<P>(c, v);
+        const bool pareil = nul((v[0] ^ w[0]) | (v[1] ^ w[1]) | (v[2] ^ w[2]));
+        w[0] = v[0];
+        w[1] = v[1];
+        w[2] = v[2];
+        if (pareil) {
+          break;
+        }
+      }
+    }
+    drapeau = drapeau_de<P>(c);
+    if (nul(w[0] | w[1] | w[2])) {
+      return false;
+    }
+    ecrit(w);
+    return true;
+  }
+
+  // Phase P of an iteration: its count and flag as the scans give them.
+  template <int P>
+  void phase(int32_t& compte, int32_t& drapeau) {
     if (vue[P] == serie) {
       return;  // nothing written since it last ended: it finds nothing, its flag stays
     }
-    const Lanes debut[3] = {poses[0], poses[1], poses[2]};
+    const Lanes cand0[3] = {cand[0], cand[1], cand[2]};
+    const Lanes poses0[3] = {poses[0], poses[1], poses[2]};
+    const uint32_t ouvertes0[3] = {ouvertes[0], ouvertes[1], ouvertes[2]};
     const int32_t avant = vides;
     for (int rondes = 0;; ++rondes) {
       Lanes s[3];
-      seuls<P>(s);
+      seuls<P>(cand, s);
       if (nul(s[0] | s[1] | s[2])) {
         break;
       }
       if (rondes == 9) {
-        poses[0] = debut[0];
-        poses[1] = debut[1];
-        poses[2] = debut[2];
-        balaye<P>(iteration, compte, drapeau);
+        // Ten rounds place: the scans may stop at their tenth pass. Back to
+        // the start, pass by pass.
+        for (int b = 0; b < 3; ++b) {
+          cand[b] = cand0[b];
+          poses[b] = poses0[b];
+          ouvertes[b] = ouvertes0[b];
+        }
+        vides = avant;
+        bool fin = false;
+        for (int n = 0; n < vite::kPasses && !fin; ++n) {
+          fin = !passe<P>(drapeau);
+        }
+        compte = avant - vides;
+        ++serie;
+        vue[P] = fin ? serie : vue[P];
         return;
       }
       ecrit(s);
@@ -229,29 +342,7 @@ struct Moteur {
     }
     vue[P] = serie;
     compte = avant - vides;
-    // The phase's last unit: box 9, column 9 or line 9.
-    if constexpr (P == 1) {
-      drapeau = (partout(cand[0] | cand[1] | cand[2])[0] & kColonne << 8) != 0 ? 1 : 0;
-    } else {
-      constexpr uint32_t kDerniere = P == 0 ? vite::kBoite << 6 : kLigne << 18;
-      drapeau = (partout(cand[2])[0] & kDerniere) != 0 ? 1 : 0;
-    }
-  }
-
-  // Phase P run by the scans themselves, from the grid as it stands: for a
-  // phase that rounds cannot vouch for.
-  template <int P>
-  void balaye(int32_t iteration, int32_t& compte, int32_t& drapeau) {
-    vite::Moteur<false> v;
-    rend(v.cases);
-    std::memset(v.cases + 81, 0, sizeof(v.cases) - 81 * sizeof(int32_t));
-    v.journal = nullptr;
-    v.notes = 0;
-    v.derniers[0] = v.derniers[1] = v.derniers[2] = 0;
-    v.reconstruit();
-    v.template phase<P>(iteration, compte, drapeau);
-    lit(v.cases);
-    ++serie;  // the scans may have stopped at the tenth pass, short of the end
+    drapeau = drapeau_de<P>(cand);
   }
 
   // Whether the grid repeats no digit in a unit and has no dead unit.
@@ -322,9 +413,9 @@ inline bool essaie(int32_t* cases, RapportVite& rapport) {
       break;
     }
     r.niter = b;
-    m.phase<0>(b, r.comptes[b][0], r.drapeaux[0]);
-    m.phase<1>(b, r.comptes[b][1], r.drapeaux[1]);
-    m.phase<2>(b, r.comptes[b][2], r.drapeaux[2]);
+    m.phase<0>(r.comptes[b][0], r.drapeaux[0]);
+    m.phase<1>(r.comptes[b][1], r.drapeaux[1]);
+    m.phase<2>(r.comptes[b][2], r.drapeaux[2]);
     r.progres = r.comptes[b][0] + r.comptes[b][1] + r.comptes[b][2] != 0 ? 1 : 0;
   }
   if (!m.sain()) {
