@@ -28,13 +28,18 @@
 //    round's single is still the only candidate or already written.
 // The phase's digits are then those of J, counted once each, and the flag of
 // its last unit is taken on J. Since the iterations stop a phase after ten
-// passes, a phase needing ten rounds that place is left to the scans.
+// passes, a phase needing ten rounds that place starts again and runs pass
+// by pass, each pass found exactly on the same words (`passe`): that needs
+// no condition but one digit to a cell.
 //
 // Both conditions only get worse as digits are written: a repeat stays, and
-// a dead unit stays dead (a digit can only go to a candidate). So checking
-// the grid the last phase ends with covers every phase before it. When the
-// check fails (grids with no solution, and repeated givens), or a cell holds
-// something other than 0..9, the solve is left to the scans from the start.
+// a dead unit stays dead (a digit can only go to a candidate); two digits
+// written into one cell stay a repeat of the cell. So checking the grid the
+// last phase ends with covers every phase before it. When the check fails
+// (grids with no solution, and repeated givens), or a cell holds something
+// other than 0..9, the solve is left to the scans (solver/rapide_moteur.h)
+// from the start. Keeping a journal, which needs the order of the writes,
+// is left to them too.
 #pragma once
 
 #include <cstdint>
@@ -42,9 +47,9 @@
 
 #include "solver/rapide_moteur.h"
 
-#if !defined(__AVX512F__)
-#error "the rounds are built for AVX-512 only"
-#endif
+// Without AVX-512 (a tool reading this file with other flags) only the
+// scans are here.
+#if defined(__AVX512F__)
 
 namespace {
 namespace rondes {
@@ -440,3 +445,5 @@ inline void resoudre(int32_t* cases, RapportVite& rapport, Placement* journal) {
 
 }  // namespace rondes
 }  // namespace
+
+#endif  // __AVX512F__
