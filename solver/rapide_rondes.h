@@ -121,12 +121,6 @@ struct Moteur {
   bool charge(const int32_t* cases) {
     serie = 0;
     vue[0] = vue[1] = vue[2] = ~0U;
-    return lit(cases);
-  }
-
-  // The words from the grid; false when a cell holds something other than
-  // 0..9.
-  bool lit(const int32_t* cases) {
     uint32_t hors = 0;
     for (int b = 0; b < 3; ++b) {
       // The band's 27 cells in two rows of lanes; bit q of valeurs[k]: bit k
@@ -178,34 +172,33 @@ struct Moteur {
     }
   }
 
-  // The singles of every unit of phase P among the candidates `cand`, per
-  // band.
+  // The singles of every unit of phase P among the candidates c, per band.
   template <int P>
-  static void seuls(const Lanes* cand, Lanes* s) {
+  static void seuls(const Lanes* c, Lanes* s) {
     if constexpr (P == 0) {
       for (int b = 0; b < 3; ++b) {
-        const Lignes l(cand[b]);
+        const Lignes l(c[b]);
         const Lanes x = l.impair();
         const Lanes un = piles(x) & ~(piles_plus(x) | piles(l.deux()));
-        s[b] = cand[b] & colonnes(un * 7U);
+        s[b] = c[b] & colonnes(un * 7U);
       }
     } else if constexpr (P == 1) {
-      const Lignes l0(cand[0]);
-      const Lignes l1(cand[1]);
-      const Lignes l2(cand[2]);
+      const Lignes l0(c[0]);
+      const Lignes l1(c[1]);
+      const Lignes l2(c[2]);
       const Lanes x0 = l0.impair();
       const Lanes x1 = l1.impair();
       const Lanes x2 = l2.impair();
       const Lanes deux = (x0 & x1) | (x2 & (x0 | x1)) | l0.deux() | l1.deux() | l2.deux();
       const Lanes un = colonnes((x0 ^ x1 ^ x2) & ~deux);
       for (int b = 0; b < 3; ++b) {
-        s[b] = cand[b] & un;
+        s[b] = c[b] & un;
       }
     } else {
       for (int b = 0; b < 3; ++b) {
         Lanes r{};
         for (int k = 0; k < 3; ++k) {
-          const Lanes x = cand[b] & kLigne << (9 * k);
+          const Lanes x = c[b] & kLigne << (9 * k);
           r |= x & ~si(x & (x - 1U));
         }
         s[b] = r;
