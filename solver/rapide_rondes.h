@@ -42,6 +42,7 @@
 // is left to them too.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -125,7 +126,7 @@ struct Moteur {
     for (int b = 0; b < 3; ++b) {
       // The band's 27 cells in two rows of lanes; bit q of valeurs[k]: bit k
       // of the value of cell q.
-      const int32_t* bande = cases + 27 * b;
+      const int32_t* bande = cases + std::ptrdiff_t{27} * b;
       const __m512i bas = _mm512_loadu_si512(bande);
       const __m512i haut = _mm512_maskz_loadu_epi32(0x7FF, bande + 16);
       const __m512i neuf = _mm512_set1_epi32(9);
@@ -391,8 +392,9 @@ struct Moteur {
         bas = _mm512_mask_mov_epi32(bas, static_cast<__mmask16>(mots[d]), chiffre);
         haut = _mm512_mask_mov_epi32(haut, static_cast<__mmask16>(mots[d] >> 16), chiffre);
       }
-      _mm512_storeu_si512(cases + 27 * b, bas);
-      _mm512_mask_storeu_epi32(cases + 27 * b + 16, 0x7FF, haut);
+      int32_t* bande = cases + std::ptrdiff_t{27} * b;
+      _mm512_storeu_si512(bande, bas);
+      _mm512_mask_storeu_epi32(bande + 16, 0x7FF, haut);
     }
   }
 };
