@@ -43,8 +43,8 @@ const char* verdict_text(Verdict v) {
 void solve(const Record& record, const SolveOptions& options, Result& result) {
   for (int k = 0; k < 81; ++k) {
     result.givens.cells[k] = record.cells[k];
+    result.grille.cells[k] = record.cells[k];
   }
-  result.grille = result.givens;
   resoudre_vite(result.grille, result.etat, options.journal ? &result.journal : nullptr);
   const Resolution& etat = result.etat;
   if (81 - etat.nremplies == 0) {

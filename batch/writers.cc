@@ -434,6 +434,10 @@ bool write_made(const WriteOptions& options, uint64_t number, const Result& resu
 }  // namespace
 
 void append_number(uint64_t v, std::string& out) {
+  if (v < 10) {  // most numbers written: counts per phase
+    out += static_cast<char>('0' + v);
+    return;
+  }
   char digits[24];
   const auto r = std::to_chars(digits, digits + sizeof digits, v);
   out.append(digits, r.ptr);
