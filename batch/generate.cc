@@ -36,6 +36,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <bitset>
 
 #include "solver/rapide.h"
 
@@ -69,10 +70,26 @@ constexpr std::array<Symmetry, 6> kSymetries{Symmetry::none,     Symmetry::rotat
                                              Symmetry::rotate90, Symmetry::mirror,
                                              Symmetry::flip,     Symmetry::diagonal};
 
+// A set of cells, by their index 0..80 in reading order.
+using Cases = std::bitset<81>;
+
+Cases cases_de(const Grid& g) {
+  uint64_t bas = 0;  // cells 0 to 63, then 64 to 80
+  uint64_t haut = 0;
+  for (std::size_t c = 0; c < 64; ++c) {
+    bas |= uint64_t{g.cells[c] != 0} << c;
+  }
+  for (std::size_t c = 64; c < 81; ++c) {
+    haut |= uint64_t{g.cells[c] != 0} << (c - 64);
+  }
+  return Cases(haut) << 64 | Cases(bas);
+}
+
 // The orbits of a symmetry: each orbit's cells, listed once, by its first
 // cell in reading order.
 struct Orbites {
   std::array<std::array<uint8_t, 4>, 81> cases{};
+  std::array<Cases, 81> masques{};  // the same cells as a set
   std::array<uint8_t, 81> taille{};
   std::array<uint8_t, 81> premieres{};  // the first cell of each orbit
   int n = 0;
@@ -92,6 +109,7 @@ Orbites orbites(Symmetry s) {
     int d = c;
     do {
       o.cases[c][t++] = static_cast<uint8_t>(d);
+      o.masques[c].set(static_cast<std::size_t>(d));
       d = symmetric_cell(s, d);
     } while (d != c);
     o.taille[c] = static_cast<uint8_t>(t);
@@ -181,8 +199,11 @@ struct Essai {
   Resolution etat;
   bool trouve = false;
   bool trop = false;  // not finished, and the dialogue says "trop de possibilite"
+  Cases remplies;     // when stalled: the cells filled at the end
   // Not finished within the ten iterations, the last of them still placing.
   bool coupe() const { return !trouve && etat.progres == 1; }
+  // Not finished, an iteration having placed nothing.
+  bool cale() const { return !trouve && etat.progres == 0; }
 };
 
 // `compte`, when given, counts the solves.
@@ -195,6 +216,9 @@ Essai essaie(const Grid& puzzle, uint64_t* compte = nullptr) {
   resoudre_vite(g, e.etat);
   e.trouve = e.etat.nremplies == 81;
   e.trop = !e.trouve && (e.etat.posslign == 1 || e.etat.posscarre == 1 || e.etat.posscol == 1);
+  if (e.cale()) {
+    e.remplies = cases_de(g);
+  }
   return e;
 }
 
@@ -235,6 +259,7 @@ class Atelier {
         return false;
       }
       Remplissage{solution_, hasard_}.fait();
+      n_arrets_.fill(0);
       Grid puzzle = solution_;
       std::array<uint8_t, 81> ordre = orbites_->premieres;
       hasard_.melange(ordre, orbites_->n);
@@ -267,6 +292,30 @@ class Atelier {
   // Orbits marked by their first cell.
   using Marques = std::array<bool, 81>;
 
+  // Whether the forced placements surely stall on the puzzle of this
+  // solution with the givens `donnees`, orbit `premiere` having just been
+  // taken away: the givens lie among the cells that a stalled solve (of a
+  // puzzle without that orbit) ended with, and the placements from there
+  // reach no further than that solve did.
+  bool calera(const Cases& donnees, int premiere) const {
+    const auto p = static_cast<std::size_t>(premiere);
+    const std::size_t n = std::min<std::size_t>(n_arrets_[p], kArrets);
+    for (std::size_t k = 0; k < n; ++k) {
+      if ((donnees & ~arrets_[p][k]).none()) {
+        return true;
+      }
+    }
+    return false;
+  }
+  // Keeps the cells that a stalled solve of a puzzle without orbit
+  // `premiere` ended with, in place of the oldest kept.
+  void retient(const Essai& e, int premiere) {
+    if (e.cale()) {
+      const auto p = static_cast<std::size_t>(premiere);
+      arrets_[p][n_arrets_[p]++ % kArrets] = e.remplies;
+    }
+  }
+
   void retire(Grid& g, int premiere) const {
     for (int t = 0; t < orbites_->taille[premiere]; ++t) {
       g.cells[orbites_->cases[premiere][t]] = 0;
@@ -286,16 +335,29 @@ class Atelier {
   void depouille(Grid& puzzle, const std::array<uint8_t, 81>& ordre, int n, int bloc) {
     essaye_.fill(0);
     ++version_;
+    Cases donnees = cases_de(puzzle);
     int k = 0;
     while (k < n) {
       const int m = std::min(bloc, n - k);
       Grid essai = puzzle;
+      Cases restees = donnees;
       for (int t = k; t < k + m; ++t) {
         retire(essai, ordre[t]);
+        restees &= ~orbites_->masques[ordre[t]];
       }
-      bool pour_de_bon = false;
-      if (tient(essai, demand_.beyond, pour_de_bon, &essais_)) {
+      bool pour_de_bon = true;
+      bool tenu = false;
+      if (demand_.beyond) {
+        tenu = tient(essai, true, pour_de_bon, &essais_);
+      } else if (!calera(restees, ordre[k])) {
+        const Essai e = essaie(essai, &essais_);
+        retient(e, ordre[k]);
+        tenu = e.trouve;
+        pour_de_bon = !e.coupe();
+      }
+      if (tenu) {
         puzzle = essai;
+        donnees = restees;
         ++version_;
         k += m;
       } else if (m > 1) {
@@ -309,6 +371,7 @@ class Atelier {
 
   // Tries each orbit left again until none can go: minimal for the method.
   void acheve(Grid& puzzle) {
+    Cases donnees = cases_de(puzzle);
     for (bool encore = true; encore;) {
       encore = false;
       for (int k = 0; k < orbites_->n; ++k) {
@@ -316,11 +379,18 @@ class Atelier {
         if (puzzle.cells[p] == 0 || essaye_[p] == version_ || essaye_[p] == kPourDeBon) {
           continue;
         }
+        const Cases restees = donnees & ~orbites_->masques[p];
+        if (calera(restees, p)) {
+          essaye_[p] = kPourDeBon;
+          continue;
+        }
         Grid essai = puzzle;
         retire(essai, p);
         const Essai e = essaie(essai, &essais_);
+        retient(e, p);
         if (e.trouve) {
           puzzle = essai;
+          donnees = restees;
           ++version_;
           encore = true;
         } else {
@@ -362,11 +432,16 @@ class Atelier {
       int m = 0;
       int choisie = -1;
       int32_t meilleure = 0;
+      const Cases donnees = cases_de(puzzle);
       for (int k = 0; k < n; ++k) {
+        if (calera(donnees & ~orbites_->masques[restent[k]], restent[k])) {
+          continue;  // needed for good
+        }
         Grid essai = puzzle;
         retire(essai, restent[k]);
         const Essai e = essaie(essai, &essais_);
         if (!e.trouve) {
+          retient(e, restent[k]);
           continue;  // needed for good
         }
         const int32_t p = profondeur(e);
@@ -509,6 +584,12 @@ class Atelier {
   static constexpr uint64_t kPourDeBon = UINT64_MAX;
   uint64_t version_ = 0;
   std::array<uint64_t, 81> essaye_{};
+  // For each orbit, the cells that the last kArrets stalled solves of
+  // puzzles without it ended with (this solution's puzzles), the oldest
+  // replaced first.
+  static constexpr std::size_t kArrets = 16;
+  std::array<std::array<Cases, kArrets>, 81> arrets_{};
+  std::array<uint32_t, 81> n_arrets_{};
   uint64_t essais_ = 0;  // solves and counts so far
   uint64_t regard_ = 0;  // the solve count at which the clock is next looked at
 };
