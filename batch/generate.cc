@@ -413,10 +413,24 @@ class Atelier {
     return 10000 * b + 1000 * phase + r.ncarres[b] + r.ncolonnes[b] + r.nlignes[b];
   }
 
+  // A minimal puzzle and its solve, the one a move of the search starts from.
+  struct Base {
+    const Grid& puzzle;
+    const Essai& essai;
+  };
+
   // Takes givens away from `puzzle` (solved by the forced placements) while
   // one of those `parmi` marks (all, without it) can go, the one leaving the
   // deepest puzzle first. Returns the solve of the puzzle left.
-  Essai reduit(Grid& puzzle, const Marques* parmi) {
+  //
+  // `base`, when given, is a minimal puzzle whose givens `puzzle` holds,
+  // with more. While the puzzle holds all of the base's givens, each of the
+  // others can go (what is left still holds the base); so when none of the
+  // base's givens can go, the reduction ends at the base itself. The base's
+  // givens are tried first in each step, and the others only when one of
+  // them can go: the outcome is the same, without the solves that would
+  // only lead back to the base.
+  Essai reduit(Grid& puzzle, const Marques* parmi, const Base* base = nullptr) {
     std::array<uint8_t, 81> restent{};
     int n = 0;
     for (int k = 0; k < orbites_->n; ++k) {
@@ -426,38 +440,73 @@ class Atelier {
       }
     }
     hasard_.melange(restent, n);  // equal depths: the first tried goes
+    const Cases de_base = base != nullptr ? cases_de(base->puzzle) : Cases{};
     Essai dernier;
     bool retiree = false;
     for (;;) {
-      int m = 0;
+      const Cases donnees = cases_de(puzzle);
+      enum : uint8_t { kPasEssayee, kReste, kPart };
+      std::array<uint8_t, 81> issue{};  // of restent[k]
       int choisie = -1;
       int32_t meilleure = 0;
-      const Cases donnees = cases_de(puzzle);
-      for (int k = 0; k < n; ++k) {
-        if (calera(donnees & ~orbites_->masques[restent[k]], restent[k])) {
-          continue;  // needed for good
+      auto essaye = [&](int k) {
+        const int o = restent[k];
+        issue[k] = kReste;  // needed for good, unless it goes
+        if (calera(donnees & ~orbites_->masques[o], o)) {
+          return;
         }
         Grid essai = puzzle;
-        retire(essai, restent[k]);
+        retire(essai, o);
         const Essai e = essaie(essai, &essais_);
         if (!e.trouve) {
-          retient(e, restent[k]);
-          continue;  // needed for good
+          retient(e, o);
+          return;
         }
+        issue[k] = kPart;
         const int32_t p = profondeur(e);
-        if (choisie < 0 || p > meilleure) {
+        if (choisie < 0 || p > meilleure || (p == meilleure && k < choisie)) {
           meilleure = p;
-          choisie = m;
+          choisie = k;
           dernier = e;
         }
-        restent[m++] = restent[k];
+      };
+      if (base != nullptr && (de_base & ~donnees).none()) {
+        bool une = false;
+        for (int k = 0; k < n; ++k) {
+          if (base->puzzle.cells[restent[k]] != 0) {
+            essaye(k);
+            une = une || issue[k] == kPart;
+          }
+        }
+        if (!une) {
+          puzzle = base->puzzle;
+          return base->essai;
+        }
       }
-      if (m == 0) {
+      for (int k = 0; k < n; ++k) {
+        if (issue[k] == kPasEssayee) {
+          essaye(k);
+        }
+      }
+      if (choisie < 0) {
         break;
       }
-      retire(puzzle, restent[choisie]);
+      // Those that can go stay in their order, the last in place of the one
+      // that goes.
+      const int sortie = restent[choisie];
+      int m = 0;
+      int place = 0;
+      for (int k = 0; k < n; ++k) {
+        if (issue[k] == kPart) {
+          if (k == choisie) {
+            place = m;
+          }
+          restent[m++] = restent[k];
+        }
+      }
+      retire(puzzle, sortie);
       retiree = true;
-      restent[choisie] = restent[--m];
+      restent[place] = restent[--m];
       n = m;
     }
     return retiree ? dernier : essaie(puzzle, &essais_);
@@ -487,7 +536,8 @@ class Atelier {
   // puzzle deep enough (minimal when the demand says so), or false after
   // kPatience moves without a deeper one.
   bool cherche(Grid& puzzle) {
-    int32_t actuelle = essaie(puzzle, &essais_).etat.niter;
+    Essai courant = essaie(puzzle, &essais_);
+    int32_t actuelle = courant.etat.niter;
     int32_t record = actuelle;
     std::array<uint8_t, 81> vides{};
     for (int sans = 0; sans < kPatience; ++sans) {
@@ -512,7 +562,8 @@ class Atelier {
         marque_proches(vides[k], proches);
         vides[k] = vides[--n_vides];
       }
-      const Essai e = reduit(essai, &proches);
+      const Base base{puzzle, courant};
+      const Essai e = reduit(essai, &proches, &base);
       const int32_t b = e.etat.niter;
       if (b > demand_.iterations_max) {
         continue;
@@ -526,6 +577,7 @@ class Atelier {
       }
       actuelle = b;
       puzzle = essai;
+      courant = e;
       if (b >= demand_.iterations_min) {
         if (!demand_.minimal) {
           return true;
