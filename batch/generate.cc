@@ -267,11 +267,12 @@ class Atelier {
       if (demand_.minimal && !demand_.beyond) {
         acheve(puzzle);
       }
-      if (accepte(puzzle, made)) {
+      Essai e = essaie(puzzle, &essais_);
+      if (accepte(puzzle, e, made)) {
         return true;
       }
-      if (!demand_.beyond && essaie(puzzle, &essais_).etat.niter < demand_.iterations_min &&
-          demand_.iterations_min >= kRecherche && cherche(puzzle) && accepte(puzzle, made)) {
+      if (!demand_.beyond && e.etat.niter < demand_.iterations_min &&
+          demand_.iterations_min >= kRecherche && cherche(puzzle, e) && accepte(puzzle, e, made)) {
         return true;
       }
     }
@@ -530,13 +531,13 @@ class Atelier {
     }
   }
 
-  // The local search for depth, from `puzzle` (minimal): a walk over
-  // puzzles at least as deep as the one before, each move putting back one
-  // to kAjouts orbits of the solution and reducing again. Ends with a
-  // puzzle deep enough (minimal when the demand says so), or false after
-  // kPatience moves without a deeper one.
-  bool cherche(Grid& puzzle) {
-    Essai courant = essaie(puzzle, &essais_);
+  // The local search for depth, from `puzzle` (minimal, solved by
+  // `courant`): a walk over puzzles at least as deep as the one before, each
+  // move putting back one to kAjouts orbits of the solution and reducing
+  // again. Ends with a puzzle deep enough (minimal when the demand says so)
+  // and its solve in `courant`, or false after kPatience moves without a
+  // deeper one.
+  bool cherche(Grid& puzzle, Essai& courant) {
     int32_t actuelle = courant.etat.niter;
     int32_t record = actuelle;
     std::array<uint8_t, 81> vides{};
@@ -583,8 +584,10 @@ class Atelier {
           return true;
         }
         Grid reduite = puzzle;
-        if (reduit(reduite, nullptr).etat.niter <= demand_.iterations_max) {
+        const Essai r = reduit(reduite, nullptr);
+        if (r.etat.niter <= demand_.iterations_max) {
           puzzle = reduite;
+          courant = r;
           return true;
         }
       }
@@ -592,9 +595,9 @@ class Atelier {
     return false;
   }
 
-  // The final checks of a puzzle against the demand; fills `made`.
-  bool accepte(const Grid& puzzle, Made& made) {
-    const Essai e = essaie(puzzle, &essais_);
+  // The final checks of a puzzle, solved by `e`, against the demand; fills
+  // `made`.
+  bool accepte(const Grid& puzzle, const Essai& e, Made& made) {
     const int givens = nombre(puzzle);
     if (givens < demand_.givens_min || givens > demand_.givens_max) {
       return false;
