@@ -26,8 +26,8 @@
 // it ended with stalls there too: the placements from it reach those cells
 // and no further. So each orbit keeps the cells of the last few stalled
 // solves of puzzles without it, and a removal that leaves a puzzle within
-// one of them is known to fail without a solve (about a third of the
-// removals tried by the search, and some of the random reduction's).
+// one of them is known to fail without a solve (over a quarter of the
+// removals the search considers, and some of the random reduction's).
 //
 // The local search for depth works on minimal puzzles. A move puts back a
 // few orbits of the solution, then takes givens away again greedily: at each
