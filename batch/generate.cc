@@ -131,6 +131,18 @@ Orbites orbites(Symmetry s) {
   return o;
 }
 
+// The cells that share a line, a column or a box with each cell, itself
+// included.
+const std::array<Cases, 81> kVoisines = [] {
+  std::array<Cases, 81> v{};
+  for (std::size_t x = 0; x < 81; ++x) {
+    for (std::size_t c = 0; c < 81; ++c) {
+      v[x][c] = c / 9 == x / 9 || c % 9 == x % 9 || (c / 27 == x / 27 && c % 9 / 3 == x % 9 / 3);
+    }
+  }
+  return v;
+}();
+
 const std::array<Orbites, 6> kOrbites = [] {
   std::array<Orbites, 6> o{};
   for (std::size_t k = 0; k < kSymetries.size(); ++k) {
@@ -220,9 +232,9 @@ struct Essai {
 };
 
 // `compte`, when given, counts the solves.
-Essai essaie(const Grid& puzzle, uint64_t* compte = nullptr) {
+// The solve of `g` in place.
+Essai essaie_sur(Grid& g, uint64_t* compte) {
   Essai e;
-  Grid g = puzzle;
   if (compte != nullptr) {
     ++*compte;
   }
@@ -233,6 +245,11 @@ Essai essaie(const Grid& puzzle, uint64_t* compte = nullptr) {
     e.remplies = cases_de(g);
   }
   return e;
+}
+
+Essai essaie(const Grid& puzzle, uint64_t* compte = nullptr) {
+  Grid g = puzzle;
+  return essaie_sur(g, compte);
 }
 
 // Whether `puzzle` holds; when it does not, `pour_de_bon` tells whether no
@@ -273,6 +290,10 @@ class Atelier {
       }
       Remplissage{solution_, hasard_}.fait();
       n_arrets_.fill(0);
+      chiffres_.fill(Cases{});
+      for (std::size_t c = 0; c < 81; ++c) {
+        chiffres_[static_cast<std::size_t>(solution_.cells[c])].set(c);
+      }
       Grid puzzle = solution_;
       std::array<uint8_t, 81> ordre = orbites_->premieres;
       hasard_.melange(ordre, orbites_->n);
@@ -302,9 +323,6 @@ class Atelier {
   // A move puts back one to this many orbits (tried: 1 to 12; 5 reaches
   // depths 5 to 8 in the fewest solves, 8 about as well).
   static constexpr uint32_t kAjouts = 5;
-
-  // Orbits marked by their first cell.
-  using Marques = std::array<bool, 81>;
 
   // Whether the forced placements surely stall on the puzzle of this
   // solution with the givens `donnees`, orbit `premiere` having just been
@@ -434,8 +452,9 @@ class Atelier {
   };
 
   // Takes givens away from `puzzle` (solved by the forced placements) while
-  // one of those `parmi` marks (all, without it) can go, the one leaving the
-  // deepest puzzle first. Returns the solve of the puzzle left.
+  // one of the orbits with a cell in `parmi` (any orbit, without it) can go,
+  // the one leaving the deepest puzzle first. Returns the solve of the
+  // puzzle left.
   //
   // `base`, when given, is a minimal puzzle whose givens `puzzle` holds,
   // with more. While the puzzle holds all of the base's givens, each of the
@@ -444,12 +463,12 @@ class Atelier {
   // givens are tried first in each step, and the others only when one of
   // them can go: the outcome is the same, without the solves that would
   // only lead back to the base.
-  Essai reduit(Grid& puzzle, const Marques* parmi, const Base* base = nullptr) {
+  Essai reduit(Grid& puzzle, const Cases* parmi, const Base* base = nullptr) {
     std::array<uint8_t, 81> restent{};
     int n = 0;
     for (int k = 0; k < orbites_->n; ++k) {
       const int p = orbites_->premieres[k];
-      if (puzzle.cells[p] != 0 && (parmi == nullptr || (*parmi)[p])) {
+      if (puzzle.cells[p] != 0 && (parmi == nullptr || (*parmi & orbites_->masques[p]).any())) {
         restent[n++] = static_cast<uint8_t>(p);
       }
     }
@@ -457,8 +476,8 @@ class Atelier {
     const Cases de_base = base != nullptr ? cases_de(base->puzzle) : Cases{};
     Essai dernier;
     bool retiree = false;
+    Cases donnees = cases_de(puzzle);
     for (;;) {
-      const Cases donnees = cases_de(puzzle);
       enum : uint8_t { kPasEssayee, kReste, kPart };
       std::array<uint8_t, 81> issue{};  // of restent[k]
       int choisie = -1;
@@ -471,7 +490,7 @@ class Atelier {
         }
         Grid essai = puzzle;
         retire(essai, o);
-        const Essai e = essaie(essai, &essais_);
+        const Essai e = essaie_sur(essai, &essais_);
         if (!e.trouve) {
           retient(e, o);
           return;
@@ -519,6 +538,7 @@ class Atelier {
         }
       }
       retire(puzzle, sortie);
+      donnees &= ~orbites_->masques[sortie];
       retiree = true;
       restent[place] = restent[--m];
       n = m;
@@ -526,21 +546,12 @@ class Atelier {
     return retiree ? dernier : essaie(puzzle, &essais_);
   }
 
-  // Marks the orbits with a cell that shares a unit or a digit with a cell
-  // of orbit `premiere`.
-  void marque_proches(int premiere, Marques& proches) const {
+  // Adds to `proches` the cells that share a unit or a digit with a cell of
+  // orbit `premiere`.
+  void marque_proches(int premiere, Cases& proches) const {
     for (int t = 0; t < orbites_->taille[premiere]; ++t) {
-      const int x = orbites_->cases[premiere][t];
-      for (int c = 0; c < 81; ++c) {
-        if (c / 9 == x / 9 || c % 9 == x % 9 || (c / 27 == x / 27 && c % 9 / 3 == x % 9 / 3) ||
-            solution_.cells[c] == solution_.cells[x]) {
-          int p = c;  // the orbit's first cell
-          for (int d = symmetric_cell(symetrie_, c); d != c; d = symmetric_cell(symetrie_, d)) {
-            p = std::min(p, d);
-          }
-          proches[p] = true;
-        }
-      }
+      const std::size_t x = orbites_->cases[premiere][t];
+      proches |= kVoisines[x] | chiffres_[static_cast<std::size_t>(solution_.cells[x])];
     }
   }
 
@@ -568,7 +579,7 @@ class Atelier {
           vides[n_vides++] = orbites_->premieres[k];
         }
       }
-      Marques proches{};
+      Cases proches;
       const int ajouts = 1 + static_cast<int>(hasard_.sous(kAjouts));
       for (int a = 0; a < ajouts && n_vides > 0; ++a) {
         const uint32_t k = hasard_.sous(static_cast<uint32_t>(n_vides));
@@ -658,8 +669,9 @@ class Atelier {
   static constexpr std::size_t kArrets = 16;
   std::array<std::array<Cases, kArrets>, 81> arrets_{};
   std::array<uint32_t, 81> n_arrets_{};
-  uint64_t essais_ = 0;  // solves and counts so far
-  uint64_t regard_ = 0;  // the solve count at which the clock is next looked at
+  std::array<Cases, 10> chiffres_{};  // the cells of each digit in the solution
+  uint64_t essais_ = 0;               // solves and counts so far
+  uint64_t regard_ = 0;               // the solve count at which the clock is next looked at
 };
 
 }  // namespace
