@@ -224,7 +224,6 @@ struct Essai {
   Resolution etat;
   bool trouve = false;
   bool trop = false;  // not finished, and the dialogue says "trop de possibilite"
-  Cases remplies;     // when stalled: the cells filled at the end
   // Not finished within the ten iterations, the last of them still placing.
   bool coupe() const { return !trouve && etat.progres == 1; }
   // Not finished, an iteration having placed nothing.
@@ -232,7 +231,7 @@ struct Essai {
 };
 
 // `compte`, when given, counts the solves.
-// The solve of `g` in place.
+// The solve of `g` in place: `g` ends as the solve leaves it.
 Essai essaie_sur(Grid& g, uint64_t* compte) {
   Essai e;
   if (compte != nullptr) {
@@ -241,9 +240,6 @@ Essai essaie_sur(Grid& g, uint64_t* compte) {
   resoudre_vite(g, e.etat);
   e.trouve = e.etat.nremplies == 81;
   e.trop = !e.trouve && (e.etat.posslign == 1 || e.etat.posscarre == 1 || e.etat.posscol == 1);
-  if (e.cale()) {
-    e.remplies = cases_de(g);
-  }
   return e;
 }
 
@@ -284,6 +280,7 @@ class Atelier {
       symetrie_ = kSymetries[hasard_.sous(kSymetries.size())];
     }
     orbites_ = &kOrbites[static_cast<std::size_t>(symetrie_)];
+    garde_ = !demand_.beyond && demand_.iterations_min >= kRecherche;
     for (;;) {
       if (abandon()) {
         return false;
@@ -339,12 +336,13 @@ class Atelier {
     }
     return false;
   }
-  // Keeps the cells that a stalled solve of a puzzle without orbit
-  // `premiere` ended with, in place of the oldest kept.
-  void retient(const Essai& e, int premiere) {
+  // Keeps the cells that a stalled solve (`e`, which left the grid `fin`)
+  // of a puzzle without orbit `premiere` ended with, in place of the oldest
+  // kept.
+  void retient(const Essai& e, const Grid& fin, int premiere) {
     if (e.cale()) {
       const auto p = static_cast<std::size_t>(premiere);
-      arrets_[p][n_arrets_[p]++ % kArrets] = e.remplies;
+      arrets_[p][n_arrets_[p]++ % kArrets] = cases_de(fin);
     }
   }
 
@@ -381,9 +379,12 @@ class Atelier {
       bool tenu = false;
       if (demand_.beyond) {
         tenu = tient(essai, true, pour_de_bon, &essais_);
-      } else if (!calera(restees, ordre[k])) {
-        const Essai e = essaie(essai, &essais_);
-        retient(e, ordre[k]);
+      } else if (!(garde_ && calera(restees, ordre[k]))) {
+        Grid fin = essai;
+        const Essai e = essaie_sur(fin, &essais_);
+        if (garde_) {
+          retient(e, fin, ordre[k]);
+        }
         tenu = e.trouve;
         pour_de_bon = !e.coupe();
       }
@@ -412,14 +413,17 @@ class Atelier {
           continue;
         }
         const Cases restees = donnees & ~orbites_->masques[p];
-        if (calera(restees, p)) {
+        if (garde_ && calera(restees, p)) {
           essaye_[p] = kPourDeBon;
           continue;
         }
         Grid essai = puzzle;
         retire(essai, p);
-        const Essai e = essaie(essai, &essais_);
-        retient(e, p);
+        Grid fin = essai;
+        const Essai e = essaie_sur(fin, &essais_);
+        if (garde_) {
+          retient(e, fin, p);
+        }
         if (e.trouve) {
           puzzle = essai;
           donnees = restees;
@@ -492,7 +496,7 @@ class Atelier {
         retire(essai, o);
         const Essai e = essaie_sur(essai, &essais_);
         if (!e.trouve) {
-          retient(e, o);
+          retient(e, essai, o);
           return;
         }
         issue[k] = kPart;
@@ -670,8 +674,11 @@ class Atelier {
   std::array<std::array<Cases, kArrets>, 81> arrets_{};
   std::array<uint32_t, 81> n_arrets_{};
   std::array<Cases, 10> chiffres_{};  // the cells of each digit in the solution
-  uint64_t essais_ = 0;               // solves and counts so far
-  uint64_t regard_ = 0;               // the solve count at which the clock is next looked at
+  // Whether the random reduction keeps and uses its stalled solves: only
+  // when a search may follow, which gains by them.
+  bool garde_ = false;
+  uint64_t essais_ = 0;  // solves and counts so far
+  uint64_t regard_ = 0;  // the solve count at which the clock is next looked at
 };
 
 }  // namespace
