@@ -27,7 +27,8 @@
 // and no further. So each orbit keeps the cells of the last few stalled
 // solves of puzzles without it, and a removal that leaves a puzzle within
 // one of them is known to fail without a solve (over a quarter of the
-// removals the search considers, and some of the random reduction's).
+// removals the search considers; the random reduction keeps and uses them
+// only when a search follows it).
 //
 // The local search for depth works on minimal puzzles. A move puts back a
 // few orbits of the solution, then takes givens away again greedily: at each
