@@ -231,8 +231,8 @@ struct Essai {
   bool cale() const { return !trouve && etat.progres == 0; }
 };
 
-// `compte`, when given, counts the solves.
-// The solve of `g` in place: `g` ends as the solve leaves it.
+// The solve of `g` in place: `g` ends as the solve leaves it. `compte`, when
+// given, counts the solves.
 Essai essaie_sur(Grid& g, uint64_t* compte) {
   Essai e;
   if (compte != nullptr) {
@@ -244,6 +244,7 @@ Essai essaie_sur(Grid& g, uint64_t* compte) {
   return e;
 }
 
+// The solve of `puzzle`, on a copy.
 Essai essaie(const Grid& puzzle, uint64_t* compte = nullptr) {
   Grid g = puzzle;
   return essaie_sur(g, compte);
