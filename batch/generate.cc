@@ -51,6 +51,7 @@
 #include <array>
 #include <bit>
 #include <bitset>
+#include <optional>
 
 #include "solver/rapide.h"
 
@@ -347,6 +348,20 @@ class Atelier {
       arrets_[p][n_arrets_[p]++ % kArrets] = cases_de(fin);
     }
   }
+  // The solve of `g` in place, `g` holding the givens `donnees`, orbit
+  // `premiere` having just been taken away; nothing, without a solve, when a
+  // kept stalled solve shows that it stalls. With `garde_`, a solve that
+  // stalls is kept in turn; without it, every puzzle is solved.
+  std::optional<Essai> essaie_sauf_calage(Grid& g, const Cases& donnees, int premiere) {
+    if (garde_ && calera(donnees, premiere)) {
+      return std::nullopt;
+    }
+    const Essai e = essaie_sur(g, &essais_);
+    if (garde_) {
+      retient(e, g, premiere);
+    }
+    return e;
+  }
 
   void retire(Grid& g, int premiere) const {
     for (int t = 0; t < orbites_->taille[premiere]; ++t) {
@@ -381,14 +396,12 @@ class Atelier {
       bool tenu = false;
       if (demand_.beyond) {
         tenu = tient(essai, true, pour_de_bon, &essais_);
-      } else if (!(garde_ && calera(restees, ordre[k]))) {
+      } else {
         Grid fin = essai;
-        const Essai e = essaie_sur(fin, &essais_);
-        if (garde_) {
-          retient(e, fin, ordre[k]);
+        if (const auto e = essaie_sauf_calage(fin, restees, ordre[k])) {
+          tenu = e->trouve;
+          pour_de_bon = !e->coupe();
         }
-        tenu = e.trouve;
-        pour_de_bon = !e.coupe();
       }
       if (tenu) {
         puzzle = essai;
@@ -415,24 +428,21 @@ class Atelier {
           continue;
         }
         const Cases restees = donnees & ~orbites_->masques[p];
-        if (garde_ && calera(restees, p)) {
-          essaye_[p] = kPourDeBon;
-          continue;
-        }
         Grid essai = puzzle;
         retire(essai, p);
         Grid fin = essai;
-        const Essai e = essaie_sur(fin, &essais_);
-        if (garde_) {
-          retient(e, fin, p);
+        const auto e = essaie_sauf_calage(fin, restees, p);
+        if (!e) {
+          essaye_[p] = kPourDeBon;
+          continue;
         }
-        if (e.trouve) {
+        if (e->trouve) {
           puzzle = essai;
           donnees = restees;
           ++version_;
           encore = true;
         } else {
-          essaye_[p] = e.coupe() ? version_ : kPourDeBon;
+          essaye_[p] = e->coupe() ? version_ : kPourDeBon;
         }
       }
     }
@@ -491,22 +501,18 @@ class Atelier {
       auto essaye = [&](int k) {
         const int o = restent[k];
         issue[k] = kReste;  // needed for good, unless it goes
-        if (calera(donnees & ~orbites_->masques[o], o)) {
-          return;
-        }
         Grid essai = puzzle;
         retire(essai, o);
-        const Essai e = essaie_sur(essai, &essais_);
-        if (!e.trouve) {
-          retient(e, essai, o);
+        const auto e = essaie_sauf_calage(essai, donnees & ~orbites_->masques[o], o);
+        if (!e || !e->trouve) {
           return;
         }
         issue[k] = kPart;
-        const int32_t p = profondeur(e);
+        const int32_t p = profondeur(*e);
         if (choisie < 0 || p > meilleure || (p == meilleure && k < choisie)) {
           meilleure = p;
           choisie = k;
-          dernier = e;
+          dernier = *e;
         }
       };
       if (base != nullptr && (de_base & ~donnees).none()) {
@@ -676,8 +682,9 @@ class Atelier {
   std::array<std::array<Cases, kArrets>, 81> arrets_{};
   std::array<uint32_t, 81> n_arrets_{};
   std::array<Cases, 10> chiffres_{};  // the cells of each digit in the solution
-  // Whether the random reduction keeps and uses its stalled solves: only
-  // when a search may follow, which gains by them.
+  // Whether stalled solves are kept and used: only when a search may follow
+  // (the search itself runs only then), which gains by them; the random
+  // reduction alone does not.
   bool garde_ = false;
   uint64_t essais_ = 0;  // solves and counts so far
   uint64_t regard_ = 0;  // the solve count at which the clock is next looked at

@@ -204,13 +204,18 @@ constexpr uint32_t etale(uint32_t s) { return (s & 1U) | (s & 2U) << 2 | (s & 4U
 // AVX2 or SSE2 registers as the file's flags allow.
 using Lanes = uint32_t __attribute__((vector_size(64)));
 
-// The union of the lanes.
-inline uint32_t union_des(const Lanes& lanes) {
-  Lanes v = lanes;
+// Sets every lane of v to the union of its lanes.
+inline void partout(Lanes& v) {
   v |= __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7);
   v |= __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3, 12, 13, 14, 15, 8, 9, 10, 11);
   v |= __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13);
   v |= __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
+}
+
+// The union of the lanes.
+inline uint32_t union_des(const Lanes& lanes) {
+  Lanes v = lanes;
+  partout(v);
   return v[0];
 }
 

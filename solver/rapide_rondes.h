@@ -59,6 +59,8 @@ using vite::kBande;
 using vite::kColonne;
 using vite::kLigne;
 using vite::Lanes;
+using vite::partout;
+using vite::union_des;
 
 constexpr uint32_t kPiles = 0111;  // the first column of each stack, in a line
 
@@ -71,15 +73,6 @@ inline Lanes si(Lanes oui) { return __builtin_convertvector(oui != 0U, Lanes); }
 inline bool nul(Lanes v) {
   const auto x = reinterpret_cast<__m512i>(v);
   return _mm512_test_epi32_mask(x, x) == 0;
-}
-
-// Every lane: the union of all the lanes.
-inline Lanes partout(Lanes v) {
-  v |= __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7);
-  v |= __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3, 12, 13, 14, 15, 8, 9, 10, 11);
-  v |= __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13);
-  v |= __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
-  return v;
 }
 
 // The cells of the band words holding bits 0..8 of c, as columns: each
@@ -163,7 +156,8 @@ struct Moteur {
     }
     const Lanes hors_colonnes = ~colonnes(c[0] | c[1] | c[2]);
     for (int b = 0; b < 3; ++b) {
-      const Lanes remplies = partout(p[b]);
+      Lanes remplies = p[b];
+      partout(remplies);
       const Lanes lignes = lignes_de(p[b]);
       const Lanes boites = colonnes(piles(c[b]) * 7U);
       cand[b] &= hors_colonnes & ~(remplies | lignes | boites);
@@ -258,10 +252,10 @@ struct Moteur {
   template <int P>
   static int32_t drapeau_de(const Lanes* c) {
     if constexpr (P == 1) {
-      return (partout(c[0] | c[1] | c[2])[0] & kColonne << 8) != 0 ? 1 : 0;
+      return (union_des(c[0] | c[1] | c[2]) & kColonne << 8) != 0 ? 1 : 0;
     } else {
       constexpr uint32_t kDerniere = P == 0 ? vite::kBoite << 6 : kLigne << 18;
-      return (partout(c[2])[0] & kDerniere) != 0 ? 1 : 0;
+      return (union_des(c[2]) & kDerniere) != 0 ? 1 : 0;
     }
   }
 
@@ -377,7 +371,7 @@ struct Moteur {
     }
     faute |= (c[0] & c[1]) | (c[2] & (c[0] | c[1]));           // repeats in a column
     faute |= neuf & ((pres[0] | pres[1] | pres[2]) ^ kLigne);  // dead columns
-    return partout(faute)[0] == 0;
+    return union_des(faute) == 0;
   }
 
   // The grid's cells, line by line, from `poses`.
@@ -431,10 +425,8 @@ inline bool essaie(int32_t* cases, RapportVite& rapport) {
 // rounds when they give what the scans give, the scans otherwise, and always
 // for a journal, which needs the order of the writes.
 inline void resoudre(int32_t* cases, RapportVite& rapport, Placement* journal) {
-  if (journal != nullptr) {
-    vite::resoudre_avec<true>(cases, rapport, journal);
-  } else if (!essaie(cases, rapport)) {
-    vite::resoudre_avec<false>(cases, rapport, nullptr);
+  if (journal != nullptr || !essaie(cases, rapport)) {
+    vite::resoudre(cases, rapport, journal);
   }
 }
 
