@@ -3,7 +3,9 @@
 # qqwing), on the same puzzle files in one run. Each command runs whole, its
 # output to /dev/null, RUNS times; the figures are medians of its CPU time
 # (user + system) and wall time, taken to the millisecond by the shell's
-# `time`, and of its peak resident memory, from /usr/bin/time.
+# `time` (sudoku-batch's count of the first 5,000 puzzles, which lasts about
+# a hundredth of a second, is timed ten runs at a time), and of its peak
+# resident memory, from /usr/bin/time.
 #
 #   a. solve: sudoku-batch --format=line --jobs 1 against qqwing --solve
 #      --one-line, over the whole 17-clue collection;
@@ -76,19 +78,30 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 # measure NAME INPUT COMMAND...: runs COMMAND RUNS times with standard input
 # INPUT and standard output /dev/null; a failing run stops the script. Sets
-# cpu[NAME] and wall[NAME] to the medians, in seconds.
+# cpu[NAME] and wall[NAME] to the medians, in seconds. With `repeat` set to
+# K, each timed run is K runs of COMMAND in a row, and its times are divided
+# by K: the shell times to the millisecond, too coarse for a run of ten.
+repeat=1
+runs_of() {
+  local input=$1 k
+  shift
+  for ((k = 0; k < repeat; k++)); do
+    "$@" <"$input" >/dev/null 2>"$work/err.txt" || return 1
+  done
+}
 measure() {
   local name=$1 input=$2
   shift 2
   local results=$work/$name.txt TIMEFORMAT='%3R %3U %3S'
   : >"$results"
   for ((n = 0; n < runs; n++)); do
-    if ! { time "$@" <"$input" >/dev/null 2>"$work/err.txt"; } 2>"$work/time.txt"; then
+    if ! { time runs_of "$input" "$@"; } 2>"$work/time.txt"; then
       echo "peer.sh: '$*' failed:" >&2
       cat "$work/err.txt" >&2
       exit 1
     fi
-    awk '{ printf "%s %.3f\n", $1, $2 + $3 }' "$work/time.txt" >>"$results"
+    awk -v k="$repeat" -v f="$([[ $repeat == 1 ]] && echo %.3f || echo %.4f)" \
+      '{ printf f " " f "\n", $1 / k, ($2 + $3) / k }' "$work/time.txt" >>"$results"
   done
   wall[$name]=$(awk '{ print $1 }' "$results" | median)
   cpu[$name]=$(awk '{ print $2 }' "$results" | median)
@@ -170,9 +183,12 @@ if [[ -n $qqwing ]]; then
   echo "   ratio qqwing / sudoku-batch             $(ratio "${cpu[peer_solve]}" "${cpu[batch_solve]}")"
   echo
 
-  # count NAME FILE LINES TITLE: the count of one set, both programs.
+  # count NAME FILE LINES TITLE REPEAT: the count of one set, both programs,
+  # sudoku-batch's runs timed REPEAT at a time.
   count() {
+    repeat=$5
     measure "batch_$1" /dev/null "$batch" --format=line --count --jobs 1 "$2"
+    repeat=1
     measure "peer_$1" "$2" "$qqwing" --solve --count-solutions --one-line
     echo "b. count, $4 (CPU seconds, puzzles per CPU second)"
     echo "   sudoku-batch --format=line --count      ${cpu[batch_$1]} s  $(rate "$3" "${cpu[batch_$1]}")/s"
@@ -180,12 +196,14 @@ if [[ -n $qqwing ]]; then
     echo "   ratio qqwing / sudoku-batch             $(ratio "${cpu[peer_$1]}" "${cpu[batch_$1]}")"
     echo
   }
-  count count "$work/first5000.txt" 5000 "first 5000 puzzles"
+  # The first 5000 take sudoku-batch about a hundredth of a second: ten runs
+  # in a row are timed as one.
+  count count "$work/first5000.txt" 5000 "first 5000 puzzles" 10
   if [[ -n $top95_lines ]]; then
-    count top95 "$work/top95.txt" "$top95_lines" "top95 repeated, $top95_lines puzzles"
+    count top95 "$work/top95.txt" "$top95_lines" "top95 repeated, $top95_lines puzzles" 1
   fi
   if [[ -n $tdoku_lines ]]; then
-    count tdoku "$work/tdoku.txt" "$tdoku_lines" "tdoku_unique18 repeated, $tdoku_lines puzzles"
+    count tdoku "$work/tdoku.txt" "$tdoku_lines" "tdoku_unique18 repeated, $tdoku_lines puzzles" 1
   fi
 else
   echo "a, b. skipped: qqwing is not installed (Debian package qqwing)"
