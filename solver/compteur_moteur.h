@@ -580,8 +580,13 @@ inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
   }
   if ((e.ouvertes[0] | e.ouvertes[1] | e.ouvertes[2]) == 0) {
     if (++n == 1) {
-      for (int c = 0; c < 81; ++c) {
-        solution[c] = __builtin_ctz(chiffres(e, c / 27, c % 27)) + 1;
+      // Every cell is placed: each word holds its digit's cells and no other.
+      for (int b = 0; b < 3; ++b) {
+        for (int d = 0; d < 9; ++d) {
+          for (uint32_t s = e.cand[b][d]; s != 0; s &= s - 1) {
+            solution[27 * b + __builtin_ctz(s)] = d + 1;
+          }
+        }
       }
     }
     return;
