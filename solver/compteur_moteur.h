@@ -592,12 +592,11 @@ inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
     return;
   }
   // A cell with two candidates, or else one with the fewest. Among cells
-  // with two, one in the band that has most of them, in its line that has
-  // most: the search trees are about a third smaller on hard puzzles than
-  // with the first such cell.
-  int bande = -1;
-  int cellule = -1;
-  int plus = 0;
+  // with two, the one whose placement reaches furthest: its peers that may
+  // hold one of its two digits, plus its peers with two candidates (each
+  // branch takes one of them to a single or to one digit less); the other
+  // bands' cells of its column are counted once each, not per digit.
+  uint32_t paires[3];
   for (int b = 0; b < 3; ++b) {
     uint32_t une = 0;
     uint32_t deux = 0;
@@ -607,20 +606,40 @@ inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
       deux |= une & e.cand[b][d];
       une |= e.cand[b][d];
     }
-    const uint32_t paires = e.ouvertes[b] & ~trois;
-    const int combien = __builtin_popcount(paires);
-    if (combien > plus) {
-      plus = combien;
-      bande = b;
-      int meilleure = 0;
-      for (int l = 0; l < 27; l += 9) {
-        const uint32_t ligne = paires & kLigne << l;
-        if (__builtin_popcount(ligne) > meilleure) {
-          meilleure = __builtin_popcount(ligne);
-          cellule = __builtin_ctz(ligne);
-        }
-      }
+    paires[b] = e.ouvertes[b] & ~trois;
+  }
+  int bande = -1;
+  int cellule = -1;
+  // The reach, then the cell (the first one on a tie): 7 bits of 32 * b + p.
+  int meilleure = -1;
+  for (int b = 0; b < 3; ++b) {
+    const int o1 = b == 0 ? 1 : 0;
+    const int o2 = b == 2 ? 1 : 2;
+    const Rangee& r = e.cand[b];
+    const Rangee& r1 = e.cand[o1];
+    const Rangee& r2 = e.cand[o2];
+    for (uint32_t s = paires[b]; s != 0; s &= s - 1) {
+      const int p = __builtin_ctz(s);
+      const uint32_t colonne = 01001001U << (p % 9);
+      const uint32_t v = kTables.voisins[p];
+      const uint32_t c = chiffres(e, b, p);
+      const int d1 = __builtin_ctz(c);
+      const int d2 = __builtin_ctz(c & (c - 1));
+      // The column's cells in the other bands that hold one of the digits,
+      // and those with two candidates.
+      const uint32_t ailleurs = (r1[d1] | r1[d2] | r2[d1] | r2[d2]) & colonne;
+      const uint32_t paires_ailleurs = (paires[o1] | paires[o2]) & colonne;
+      const int portee =
+          __builtin_popcountll(uint64_t{r[d1] & v} | uint64_t{r[d2] & v} << 27) +
+          __builtin_popcountll(uint64_t{paires[b] & v} | uint64_t{ailleurs} << 27) +
+          __builtin_popcount(paires_ailleurs);
+      const int cle = portee << 7 | (127 - (32 * b + p));
+      meilleure = cle > meilleure ? cle : meilleure;
     }
+  }
+  if (meilleure >= 0) {
+    bande = (127 - (meilleure & 127)) >> 5;
+    cellule = (127 - (meilleure & 127)) & 31;
   }
   if (bande < 0) {
     int moins = 10;
