@@ -242,11 +242,14 @@ inline uint32_t retirent(Rangee& r, uint32_t m) {
 
 struct Etat {
   alignas(64) Rangee cand[3];  // [band][digit]
-  uint32_t ouvertes[3];        // cells not yet placed, per band
   // Words changed (bit 16 * b + d) since the band rule, the naked singles and
-  // the stack rule last looked at them.
+  // the stack rule last looked at them. Kept apart: the compilers would
+  // otherwise update two neighbours with one 16-byte operation after a rule
+  // wrote one of them alone, and that load waits for the store to retire.
   uint64_t sales;
+  uint32_t ouvertes[3];  // cells not yet placed, per band
   uint64_t nues;
+  uint64_t ecart_;
   uint64_t colonnes;
 };
 
