@@ -3,12 +3,23 @@
 // forced placements (`resoudre_vite`, untimed) leave them, which is what
 // `--count` counts; the hard top95 set and tdoku's unique-solution puzzles.
 // Each set runs through `compter_solutions` (the label names the version it
-// chose here), through each version this processor can run, and through the
-// reference counter.
+// chose here, and the row gives the search nodes per puzzle), through each
+// version this processor can run, and through the reference counter.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+// The engine once more, here, built like this file (the portable version),
+// counting the nodes of its searches: the same trees as every version's,
+// and a figure that the machine's load does not move.
+namespace {
+int64_t noeuds = 0;
+}  // namespace
+#define COMPTEUR_NOEUD() (++noeuds)
+#include "solver/compteur_moteur.h"
+#undef COMPTEUR_NOEUD
 
 #include "solver/compteur.h"
 #include "solver/rapide.h"
@@ -36,6 +47,15 @@ void count_file(benchmark::State& state, const char* file, size_t limit, bool fo
       Resolution etat;
       resoudre_vite(puzzles.back(), etat);
     }
+  }
+  if (count == compter_solutions) {
+    // Search nodes per puzzle, counted once outside the timed loop.
+    noeuds = 0;
+    for (const Grid& g : puzzles) {
+      Grid solution;
+      moteur::compter(g, solution);
+    }
+    state.counters["nodes"] = static_cast<double>(noeuds) / static_cast<double>(puzzles.size());
   }
   int64_t total = 0;
   for (auto _ : state) {

@@ -74,6 +74,12 @@
 // rest of the including file, which only wraps `compter`.)
 #pragma GCC diagnostic ignored "-Wpsabi"
 
+// Called at each node of the search; nothing, unless the including file
+// counts them (bench/counter_bench.cc does, on a copy of its own).
+#ifndef COMPTEUR_NOEUD
+#define COMPTEUR_NOEUD()
+#endif
+
 namespace {
 namespace moteur {
 
@@ -578,6 +584,7 @@ inline bool propager(Etat& e) {
 
 // Counts the solutions below `e`, adding to n up to two.
 inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
+  COMPTEUR_NOEUD();
   if (!propager(e)) {
     return;
   }
@@ -632,10 +639,9 @@ inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
       // and those with two candidates.
       const uint32_t ailleurs = (r1[d1] | r1[d2] | r2[d1] | r2[d2]) & colonne;
       const uint32_t paires_ailleurs = (paires[o1] | paires[o2]) & colonne;
-      const int portee =
-          __builtin_popcountll(uint64_t{r[d1] & v} | uint64_t{r[d2] & v} << 27) +
-          __builtin_popcountll(uint64_t{paires[b] & v} | uint64_t{ailleurs} << 27) +
-          __builtin_popcount(paires_ailleurs);
+      const int portee = __builtin_popcountll(uint64_t{r[d1] & v} | uint64_t{r[d2] & v} << 27) +
+                         __builtin_popcountll(uint64_t{paires[b] & v} | uint64_t{ailleurs} << 27) +
+                         __builtin_popcount(paires_ailleurs);
       const int cle = portee << 7 | (127 - (32 * b + p));
       meilleure = cle > meilleure ? cle : meilleure;
     }
