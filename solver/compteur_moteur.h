@@ -409,6 +409,7 @@ inline bool regle_bande(Etat& e) {
     const uint32_t s = seules(w) & e.ouvertes[b];
     if (s != 0) {
       poser(e, d, b, s, w);
+      e.sales &= ~(uint64_t{1} << k);  // w is the rule's own word
     }
   }
   return true;
