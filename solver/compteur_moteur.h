@@ -605,8 +605,10 @@ inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
   // A cell with two candidates, or else one with the fewest. Among cells
   // with two, the one whose placement reaches furthest: its peers that may
   // hold one of its two digits, plus its peers with two candidates (each
-  // branch takes one of them to a single or to one digit less); the other
-  // bands' cells of its column are counted once each, not per digit.
+  // branch takes one of them to a single or to one digit less), and three
+  // times more besides those of them that hold one of its digits (one branch
+  // leaves them a single); the other bands' cells of its column are counted
+  // once each, not per digit.
   uint32_t paires[3];
   for (int b = 0; b < 3; ++b) {
     uint32_t une = 0;
@@ -636,13 +638,19 @@ inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
       const uint32_t c = chiffres(e, b, p);
       const int d1 = __builtin_ctz(c);
       const int d2 = __builtin_ctz(c & (c - 1));
-      // The column's cells in the other bands that hold one of the digits,
-      // and those with two candidates.
+      // The column's cells in the other bands that may hold one of the
+      // digits, and those with two candidates; the peers with two
+      // candidates that one of the branches leaves with one.
       const uint32_t ailleurs = (r1[d1] | r1[d2] | r2[d1] | r2[d2]) & colonne;
       const uint32_t paires_ailleurs = (paires[o1] | paires[o2]) & colonne;
-      const int portee = __builtin_popcountll(uint64_t{r[d1] & v} | uint64_t{r[d2] & v} << 27) +
-                         __builtin_popcountll(uint64_t{paires[b] & v} | uint64_t{ailleurs} << 27) +
-                         __builtin_popcount(paires_ailleurs);
+      const uint32_t seules_ici = paires[b] & v & (r[d1] | r[d2]);
+      const uint32_t seules_ailleurs =
+          ((paires[o1] & (r1[d1] | r1[d2])) | (paires[o2] & (r2[d1] | r2[d2]))) & colonne;
+      const int portee =
+          __builtin_popcountll(uint64_t{r[d1] & v} | uint64_t{r[d2] & v} << 27) +
+          __builtin_popcountll(uint64_t{paires[b] & v} | uint64_t{ailleurs} << 27) +
+          __builtin_popcount(paires_ailleurs) +
+          3 * __builtin_popcountll(uint64_t{seules_ici} | uint64_t{seules_ailleurs} << 27);
       const int cle = portee << 7 | (127 - (32 * b + p));
       meilleure = cle > meilleure ? cle : meilleure;
     }
