@@ -21,6 +21,16 @@
 #include "solver/rapide.h"
 #include "solver/solver_testing.h"
 
+// The engine once more, built here (its portable version) with its search
+// nodes counted: a branching choice gone wrong still counts right, only on
+// far larger trees.
+namespace {
+int64_t noeuds = 0;
+}  // namespace
+#define COMPTEUR_NOEUD() (++noeuds)
+#include "solver/compteur_moteur.h"
+#undef COMPTEUR_NOEUD
+
 namespace {
 
 using solver_testing::grid_from_text;
@@ -159,6 +169,31 @@ TEST(Compter, EveryCollectionHasItsKnownCount) {
         }
       }
     }
+  }
+}
+
+// The search trees on the hard collections, nodes per puzzle, stay near what
+// the branching choice gives (the trees are the same for every version).
+TEST(Compter, SearchTreesStaySmall) {
+  const struct {
+    const char* nom;
+    double au_plus;  // about 5 % above the trees measured
+  } cas[] = {
+      {"top95.txt", 18.1},
+      {"tdoku_unique18.txt", 130.0},
+      {"tdoku_nosolution10.txt", 256.0},
+      {"hardest_norvig11.txt", 14.8},
+  };
+  for (const auto& c : cas) {
+    const auto puzzles = solver_testing::read_lines(solver_testing::data_dir() / c.nom);
+    ASSERT_FALSE(puzzles.empty()) << c.nom;
+    noeuds = 0;
+    for (const auto& ligne : puzzles) {
+      Grid solution;
+      moteur::compter(grid_from_text(ligne), solution);
+    }
+    EXPECT_LE(static_cast<double>(noeuds) / static_cast<double>(puzzles.size()), c.au_plus)
+        << c.nom;
   }
 }
 
