@@ -625,7 +625,18 @@ inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
   int cellule = -1;
   // The reach, then the cell (the first one on a tie): 7 bits of 32 * b + p.
   int meilleure = -1;
+  // The band with fewest such cells is left out: the trees stay as small,
+  // with fewer cells to weigh.
+  int sautee = 0;
+  for (int b = 1; b < 3; ++b) {
+    if (__builtin_popcount(paires[b]) < __builtin_popcount(paires[sautee])) {
+      sautee = b;
+    }
+  }
   for (int b = 0; b < 3; ++b) {
+    if (b == sautee) {
+      continue;
+    }
     const int o1 = b == 0 ? 1 : 0;
     const int o2 = b == 2 ? 1 : 2;
     const Rangee& r = e.cand[b];
