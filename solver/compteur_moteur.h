@@ -255,7 +255,7 @@ struct Etat {
   uint64_t sales;
   uint32_t ouvertes[3];  // cells not yet placed, per band
   uint64_t nues;
-  uint64_t ecart_;
+  uint64_t ecart_;  // unused: keeps the two sets around it apart
   uint64_t colonnes;
 };
 
@@ -785,7 +785,7 @@ inline int32_t compter(const Grid& grille, Grid& solution) {
       rangee[d] = 0;
     }
   }
-  e.sales = e.nues = e.colonnes = 0;
+  e.sales = e.nues = e.colonnes = e.ecart_ = 0;
   change(e, kMots);  // every word goes through every rule once
   int32_t n = 0;
   int32_t trouvee[81];
