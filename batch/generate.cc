@@ -50,7 +50,6 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <bitset>
 #include <optional>
 
 #include "solver/rapide.h"
@@ -85,19 +84,34 @@ constexpr std::array<Symmetry, 6> kSymetries{Symmetry::none,     Symmetry::rotat
                                              Symmetry::rotate90, Symmetry::mirror,
                                              Symmetry::flip,     Symmetry::diagonal};
 
-// A set of cells, by their index 0..80 in reading order.
-using Cases = std::bitset<81>;
+// A set of cells, by their index 0..80 in reading order: three bands of 27
+// cells, as the fast engine takes the givens of a puzzle (`Bandes`).
+struct Cases {
+  Bandes bandes{};
+
+  static constexpr uint32_t kBande = (1U << 27) - 1;
+  void set(std::size_t c) { bandes[c / 27] |= 1U << (c % 27); }
+  bool none() const { return (bandes[0] | bandes[1] | bandes[2]) == 0; }
+  bool any() const { return !none(); }
+  Cases operator~() const {
+    return Cases{{~bandes[0] & kBande, ~bandes[1] & kBande, ~bandes[2] & kBande}};
+  }
+  Cases operator&(const Cases& o) const {
+    return Cases{{bandes[0] & o.bandes[0], bandes[1] & o.bandes[1], bandes[2] & o.bandes[2]}};
+  }
+  Cases operator|(const Cases& o) const {
+    return Cases{{bandes[0] | o.bandes[0], bandes[1] | o.bandes[1], bandes[2] | o.bandes[2]}};
+  }
+  Cases& operator&=(const Cases& o) { return *this = *this & o; }
+  Cases& operator|=(const Cases& o) { return *this = *this | o; }
+};
 
 Cases cases_de(const Grid& g) {
-  uint64_t bas = 0;  // cells 0 to 63, then 64 to 80
-  uint64_t haut = 0;
-  for (std::size_t c = 0; c < 64; ++c) {
-    bas |= uint64_t{g.cells[c] != 0} << c;
+  Cases x;
+  for (std::size_t c = 0; c < 81; ++c) {
+    x.bandes[c / 27] |= static_cast<uint32_t>(g.cells[c] != 0) << (c % 27);
   }
-  for (std::size_t c = 64; c < 81; ++c) {
-    haut |= uint64_t{g.cells[c] != 0} << (c - 64);
-  }
-  return Cases(haut) << 64 | Cases(bas);
+  return x;
 }
 
 // The orbits of a symmetry: each orbit's cells, listed once, by its first
@@ -139,7 +153,9 @@ const std::array<Cases, 81> kVoisines = [] {
   std::array<Cases, 81> v{};
   for (std::size_t x = 0; x < 81; ++x) {
     for (std::size_t c = 0; c < 81; ++c) {
-      v[x][c] = c / 9 == x / 9 || c % 9 == x % 9 || (c / 27 == x / 27 && c % 9 / 3 == x % 9 / 3);
+      if (c / 9 == x / 9 || c % 9 == x % 9 || (c / 27 == x / 27 && c % 9 / 3 == x % 9 / 3)) {
+        v[x].set(c);
+      }
     }
   }
   return v;
@@ -221,50 +237,41 @@ struct Remplissage {
   }
 };
 
-// The solve of a puzzle by the forced placements.
+// The solve of a puzzle by the forced placements, as the search reads it.
 struct Essai {
-  Resolution etat;
+  BilanVite bilan{};
   bool trouve = false;
   bool trop = false;  // not finished, and the dialogue says "trop de possibilite"
+  int32_t niter() const { return bilan.niter; }
   // Not finished within the ten iterations, the last of them still placing.
-  bool coupe() const { return !trouve && etat.progres == 1; }
+  bool coupe() const { return !trouve && bilan.progres == 1; }
   // Not finished, an iteration having placed nothing.
-  bool cale() const { return !trouve && etat.progres == 0; }
+  bool cale() const { return !trouve && bilan.progres == 0; }
 };
 
-// The solve of `g` in place: `g` ends as the solve leaves it. `compte`, when
-// given, counts the solves.
-Essai essaie_sur(Grid& g, uint64_t* compte) {
+Essai essai_de(const BilanVite& bilan) {
   Essai e;
-  if (compte != nullptr) {
-    ++*compte;
-  }
-  resoudre_vite(g, e.etat);
-  e.trouve = e.etat.nremplies == 81;
-  e.trop = !e.trouve && (e.etat.posslign == 1 || e.etat.posscarre == 1 || e.etat.posscol == 1);
+  e.bilan = bilan;
+  e.trouve = bilan.vides == 0;
+  e.trop =
+      !e.trouve && (bilan.drapeaux[0] == 1 || bilan.drapeaux[1] == 1 || bilan.drapeaux[2] == 1);
   return e;
-}
-
-// The solve of `puzzle`, on a copy.
-Essai essaie(const Grid& puzzle, uint64_t* compte = nullptr) {
-  Grid g = puzzle;
-  return essaie_sur(g, compte);
 }
 
 // Whether `puzzle` holds; when it does not, `pour_de_bon` tells whether no
 // puzzle with fewer givens can hold either.
-bool tient(const Grid& puzzle, bool beyond, bool& pour_de_bon, uint64_t* compte = nullptr) {
+bool tient(const Grid& puzzle, bool beyond, bool& pour_de_bon) {
   if (beyond) {
     Grid solution;
     pour_de_bon = true;
-    if (compte != nullptr) {
-      ++*compte;
-    }
     return compter_solutions(puzzle, solution) == 1;
   }
-  const Essai e = essaie(puzzle, compte);
-  pour_de_bon = !e.coupe();
-  return e.trouve;
+  Grid g = puzzle;
+  Resolution etat;
+  resoudre_vite(g, etat);
+  const bool trouve = etat.nremplies == 81;
+  pour_de_bon = trouve || etat.progres == 0;
+  return trouve;
 }
 
 int nombre(const Grid& puzzle) {
@@ -289,6 +296,7 @@ class Atelier {
         return false;
       }
       Remplissage{solution_, hasard_}.fait();
+      prepare_solution(solution_, prete_);
       n_arrets_.fill(0);
       chiffres_.fill(Cases{});
       for (std::size_t c = 0; c < 81; ++c) {
@@ -301,11 +309,11 @@ class Atelier {
       if (demand_.minimal && !demand_.beyond) {
         acheve(puzzle);
       }
-      Essai e = essaie(puzzle, &essais_);
+      Essai e = essaie(cases_de(puzzle));
       if (accepte(puzzle, e, made)) {
         return true;
       }
-      if (!demand_.beyond && e.etat.niter < demand_.iterations_min &&
+      if (!demand_.beyond && e.niter() < demand_.iterations_min &&
           demand_.iterations_min >= kRecherche && cherche(puzzle, e) && accepte(puzzle, e, made)) {
         return true;
       }
@@ -339,26 +347,33 @@ class Atelier {
     }
     return false;
   }
-  // Keeps the cells that a stalled solve (`e`, which left the grid `fin`)
-  // of a puzzle without orbit `premiere` ended with, in place of the oldest
-  // kept.
-  void retient(const Essai& e, const Grid& fin, int premiere) {
+  // Keeps the cells that a stalled solve (`e`) of a puzzle without orbit
+  // `premiere` ended with, in place of the oldest kept.
+  void retient(const Essai& e, int premiere) {
     if (e.cale()) {
       const auto p = static_cast<std::size_t>(premiere);
-      arrets_[p][n_arrets_[p]++ % kArrets] = cases_de(fin);
+      arrets_[p][n_arrets_[p]++ % kArrets] =
+          Cases{{e.bilan.remplies[0], e.bilan.remplies[1], e.bilan.remplies[2]}};
     }
   }
-  // The solve of `g` in place, `g` holding the givens `donnees`, orbit
-  // `premiere` having just been taken away; nothing, without a solve, when a
-  // kept stalled solve shows that it stalls. With `garde_`, a solve that
-  // stalls is kept in turn; without it, every puzzle is solved.
-  std::optional<Essai> essaie_sauf_calage(Grid& g, const Cases& donnees, int premiere) {
+  // The solve of the puzzle of this solution with the givens `donnees`.
+  Essai essaie(const Cases& donnees) {
+    ++essais_;
+    BilanVite bilan;
+    resoudre_parmi(prete_, donnees.bandes, bilan);
+    return essai_de(bilan);
+  }
+  // The solve of the puzzle with the givens `donnees`, orbit `premiere`
+  // having just been taken away; nothing, without a solve, when a kept
+  // stalled solve shows that it stalls. With `garde_`, a solve that stalls
+  // is kept in turn; without it, every puzzle is solved.
+  std::optional<Essai> essaie_sauf_calage(const Cases& donnees, int premiere) {
     if (garde_ && calera(donnees, premiere)) {
       return std::nullopt;
     }
-    const Essai e = essaie_sur(g, &essais_);
+    const Essai e = essaie(donnees);
     if (garde_) {
-      retient(e, g, premiere);
+      retient(e, premiere);
     }
     return e;
   }
@@ -395,10 +410,10 @@ class Atelier {
       bool pour_de_bon = true;
       bool tenu = false;
       if (demand_.beyond) {
-        tenu = tient(essai, true, pour_de_bon, &essais_);
+        ++essais_;
+        tenu = tient(essai, true, pour_de_bon);
       } else {
-        Grid fin = essai;
-        if (const auto e = essaie_sauf_calage(fin, restees, ordre[k])) {
+        if (const auto e = essaie_sauf_calage(restees, ordre[k])) {
           tenu = e->trouve;
           pour_de_bon = !e->coupe();
         }
@@ -428,16 +443,13 @@ class Atelier {
           continue;
         }
         const Cases restees = donnees & ~orbites_->masques[p];
-        Grid essai = puzzle;
-        retire(essai, p);
-        Grid fin = essai;
-        const auto e = essaie_sauf_calage(fin, restees, p);
+        const auto e = essaie_sauf_calage(restees, p);
         if (!e) {
           essaye_[p] = kPourDeBon;
           continue;
         }
         if (e->trouve) {
-          puzzle = essai;
+          retire(puzzle, p);
           donnees = restees;
           ++version_;
           encore = true;
@@ -452,13 +464,13 @@ class Atelier {
   // the phase its last placement came in, then the cells that its last
   // iteration placed; lowest of all when deeper than asked.
   int32_t profondeur(const Essai& e) const {
-    const Resolution& r = e.etat;
+    const BilanVite& r = e.bilan;
     const int32_t b = r.niter;
     if (b > demand_.iterations_max) {
       return -1;
     }
-    const int32_t phase = r.nlignes[b] != 0 ? 3 : r.ncolonnes[b] != 0 ? 2 : 1;
-    return 10000 * b + 1000 * phase + r.ncarres[b] + r.ncolonnes[b] + r.nlignes[b];
+    const int32_t phase = r.derniers[2] != 0 ? 3 : r.derniers[1] != 0 ? 2 : 1;
+    return 10000 * b + 1000 * phase + r.derniers[0] + r.derniers[1] + r.derniers[2];
   }
 
   // A minimal puzzle and its solve, the one a move of the search starts from.
@@ -501,9 +513,7 @@ class Atelier {
       auto essaye = [&](int k) {
         const int o = restent[k];
         issue[k] = kReste;  // needed for good, unless it goes
-        Grid essai = puzzle;
-        retire(essai, o);
-        const auto e = essaie_sauf_calage(essai, donnees & ~orbites_->masques[o], o);
+        const auto e = essaie_sauf_calage(donnees & ~orbites_->masques[o], o);
         if (!e || !e->trouve) {
           return;
         }
@@ -555,7 +565,7 @@ class Atelier {
       restent[place] = restent[--m];
       n = m;
     }
-    return retiree ? dernier : essaie(puzzle, &essais_);
+    return retiree ? dernier : essaie(donnees);
   }
 
   // Adds to `proches` the cells that share a unit or a digit with a cell of
@@ -574,7 +584,7 @@ class Atelier {
   // and its solve in `courant`, or false after kPatience moves without a
   // deeper one.
   bool cherche(Grid& puzzle, Essai& courant) {
-    int32_t actuelle = courant.etat.niter;
+    int32_t actuelle = courant.niter();
     int32_t record = actuelle;
     std::array<uint8_t, 81> vides{};
     for (int sans = 0; sans < kPatience; ++sans) {
@@ -601,7 +611,7 @@ class Atelier {
       }
       const Base base{puzzle, courant};
       const Essai e = reduit(essai, &proches, &base);
-      const int32_t b = e.etat.niter;
+      const int32_t b = e.niter();
       if (b > demand_.iterations_max) {
         continue;
       }
@@ -621,7 +631,7 @@ class Atelier {
         }
         Grid reduite = puzzle;
         const Essai r = reduit(reduite, nullptr);
-        if (r.etat.niter <= demand_.iterations_max) {
+        if (r.niter() <= demand_.iterations_max) {
           puzzle = reduite;
           courant = r;
           return true;
@@ -639,8 +649,8 @@ class Atelier {
       return false;
     }
     if (demand_.beyond ? !e.trop
-                       : (!e.trouve || e.etat.niter < demand_.iterations_min ||
-                          e.etat.niter > demand_.iterations_max)) {
+                       : (!e.trouve || e.niter() < demand_.iterations_min ||
+                          e.niter() > demand_.iterations_max)) {
       return false;
     }
     Grid seule;
@@ -652,7 +662,7 @@ class Atelier {
     made.solution = solution_;
     made.symmetry = symetrie_;
     made.givens = givens;
-    made.iterations = e.etat.niter;
+    made.iterations = e.niter();
     made.solves = essais_;
     return true;
   }
@@ -670,6 +680,7 @@ class Atelier {
   Symmetry symetrie_ = Symmetry::none;
   const Orbites* orbites_ = nullptr;
   Grid solution_{};
+  SolutionVite prete_;  // the same, for the fast engine
   // The version of the puzzle each orbit was last found needed in, or
   // kPourDeBon; reset by each pass of `depouille`.
   static constexpr uint64_t kPourDeBon = UINT64_MAX;

@@ -1,9 +1,12 @@
 // `resoudre_vite`: the fast engine (solver/rapide_moteur.h) in the widest
 // version this build has and this processor can run, chosen once, as the
 // solution counter's (solver/compteur_choix.cc decides which the processor
-// can run).
+// can run). `resoudre_parmi` likewise, its own engine with AVX-512 and the
+// grid's solve otherwise.
 #include "solver/rapide.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "solver/compteur.h"
@@ -51,7 +54,77 @@ void resout(Version v, Grid& grille, Resolution& etat, Journal* journal) {
   etat.posslign = r.drapeaux[2];
 }
 
+// `resoudre_parmi` by the solve of the grid itself.
+void parmi_par_grille(Version v, const SolutionVite& solution, const Bandes& donnees,
+                      BilanVite& bilan) {
+  Grid grille;
+  for (std::size_t c = 0; c < 81; ++c) {
+    const bool donnee = (donnees[c / 27] >> (c % 27) & 1U) != 0;
+    grille.cells[c] = donnee ? solution.grille.cells[c] : 0;
+  }
+  Resolution etat;
+  resout(v, grille, etat, nullptr);
+  bilan.niter = etat.niter;
+  bilan.vides = 81 - etat.nremplies;
+  bilan.progres = etat.progres;
+  const auto b = static_cast<std::size_t>(etat.niter);
+  bilan.derniers[0] = etat.ncarres[b];
+  bilan.derniers[1] = etat.ncolonnes[b];
+  bilan.derniers[2] = etat.nlignes[b];
+  bilan.drapeaux[0] = etat.posscarre;
+  bilan.drapeaux[1] = etat.posscol;
+  bilan.drapeaux[2] = etat.posslign;
+  bilan.remplies[0] = bilan.remplies[1] = bilan.remplies[2] = 0;
+  for (std::size_t c = 0; c < 81; ++c) {
+    bilan.remplies[c / 27] |= static_cast<uint32_t>(grille.cells[c] != 0) << (c % 27);
+  }
+}
+
+void parmi(Chemin chemin, const SolutionVite& solution, const Bandes& donnees, BilanVite& bilan) {
+#if defined(SUDOKU_COUNTER_X86)
+  if (chemin == Chemin::avx512 && solution.valide && chemin_possible(chemin)) {
+    parmi_avx512(solution.mots.data(), donnees.data(), bilan);
+    return;
+  }
+#endif
+  parmi_par_grille(version(chemin), solution, donnees, bilan);
+}
+
 }  // namespace
+
+void prepare_solution(const Grid& solution, SolutionVite& prete) {
+  prete.grille = solution;
+  prete.mots.fill(0);
+  std::array<uint32_t, 27> vus{};  // digits seen per line, column and box
+  bool valide = true;
+  for (std::size_t c = 0; c < 81; ++c) {
+    const int32_t v = solution.cells[c];
+    if (v < 1 || v > 9) {
+      valide = false;
+      continue;
+    }
+    const uint32_t bit = 1U << v;
+    const std::size_t ligne = c / 9;
+    const std::size_t colonne = c % 9;
+    const std::size_t boite = 3 * (ligne / 3) + colonne / 3;
+    for (const std::size_t u : {ligne, 9 + colonne, 18 + boite}) {
+      valide = valide && (vus[u] & bit) == 0;
+      vus[u] |= bit;
+    }
+    prete.mots[16 * (c / 27) + static_cast<std::size_t>(v - 1)] |= 1U << (c % 27);
+  }
+  prete.valide = valide;
+}
+
+void resoudre_parmi_par(Chemin chemin, const SolutionVite& solution, const Bandes& donnees,
+                        BilanVite& bilan) {
+  parmi(chemin, solution, donnees, bilan);
+}
+
+void resoudre_parmi(const SolutionVite& solution, const Bandes& donnees, BilanVite& bilan) {
+  static const Chemin choisi = chemin_choisi();
+  parmi(choisi, solution, donnees, bilan);
+}
 
 void resoudre_vite_par(Chemin chemin, Grid& grille, Resolution& etat, Journal* journal) {
   resout(version(chemin), grille, etat, journal);

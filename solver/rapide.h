@@ -42,6 +42,40 @@ struct Journal {
 // is given, it is cleared and receives every placement in order.
 void resoudre_vite(Grid& grille, Resolution& etat, Journal* journal = nullptr);
 
+// Puzzles drawn from one complete grid, as a puzzle maker has them: the
+// grid's digits at some cells (the givens), the other cells empty.
+//
+// A complete grid made ready for `resoudre_parmi`: per band b (lines 3b to
+// 3b + 2) and digit d, the cells of d as bits 9 * (line - 3b) + column,
+// lines and columns from 0; sixteen words a band (words 9 to 15 are 0).
+struct SolutionVite {
+  alignas(64) std::array<uint32_t, 48> mots{};
+  Grid grille{};
+  bool valide = false;  // complete, each unit holding each digit once
+};
+
+// Makes `solution` ready; `resoudre_parmi` solves puzzles of any grid, the
+// fast way only when it is a valid complete one.
+void prepare_solution(const Grid& solution, SolutionVite& prete);
+
+// A set of cells as three bands of 27 bits, numbered as in `SolutionVite`.
+using Bandes = std::array<uint32_t, 3>;
+
+// What `resoudre_vite` gives of a solve that a puzzle maker reads.
+struct BilanVite {
+  int32_t niter;         // as `Resolution::niter`
+  int32_t vides;         // cells holding 0 at the end (81 - nremplies)
+  int32_t progres;       // as `Resolution::progres`
+  int32_t derniers[3];   // digits placed by the box, column and line phases of iteration niter
+  int32_t drapeaux[3];   // posscarre, posscol, posslign
+  uint32_t remplies[3];  // the cells holding a digit at the end, as `Bandes`
+};
+
+// The solve of the puzzle of `solution` with the givens `donnees` (bits
+// beyond 27 ignored): what `resoudre_vite` gives for the grid holding the
+// solution's digits at those cells and 0 elsewhere.
+void resoudre_parmi(const SolutionVite& solution, const Bandes& donnees, BilanVite& bilan);
+
 // The dialogue's literal solving iterations (`resoudre` itself, one statement
 // of the rules) with the journal of every placement, cleared first: the
 // reference that `resoudre_vite` is checked against. Slow; for tests.

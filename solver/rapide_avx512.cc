@@ -10,3 +10,13 @@ void vite_avx512(int32_t* cases, RapportVite& rapport, Placement* journal) {
   vite::resoudre(cases, rapport, journal);
 #endif
 }
+
+void parmi_avx512(const uint32_t* mots, const uint32_t* donnees, BilanVite& bilan) {
+#if defined(__AVX512F__)
+  rondes::parmi(mots, donnees, bilan);
+#else
+  static_cast<void>(mots);
+  static_cast<void>(donnees);
+  static_cast<void>(bilan);
+#endif
+}

@@ -393,6 +393,195 @@ struct Moteur {
   }
 };
 
+// Puzzles drawn from a known complete grid S (`resoudre_parmi`): the givens
+// are S's digits at some cells, the others empty. Then every single the
+// scans or the rounds find is S's digit: S's cell of digit d in a unit is a
+// candidate of d as long as it is empty (the digits placed are S's, and S
+// repeats none), so a digit with one candidate cell in a unit has it there.
+// Hence the grid never repeats a digit nor has a dead unit, and the rounds
+// give what the scans give without the check at the end. It also makes a
+// single cheaper to find: d is a single of a unit exactly when d still has
+// S's cell there as a candidate and no other ("false") candidate, the
+// candidates of d outside S's cells of d; an empty unit of false candidates
+// is a test of nothing but "none", where the scans need "exactly one". The
+// engine keeps no digits, only the candidates and the empty cells.
+struct Parmi {
+  Lanes cand[3];  // as in `Moteur`
+  Lanes sol[3];   // [band], lane d: S's cells of digit d + 1
+  uint32_t ouvertes[3];
+  int32_t vides;
+  uint32_t serie;
+  uint32_t vue[3];
+
+  // Writes the digits p (per band, lane d: cells of d + 1), as
+  // `Moteur::ecrit` does.
+  void ecrit(const Lanes* p) {
+    Lanes c[3];
+    for (int b = 0; b < 3; ++b) {
+      c[b] = Lignes(p[b]).une();
+    }
+    const Lanes hors_colonnes = ~colonnes(c[0] | c[1] | c[2]);
+    for (int b = 0; b < 3; ++b) {
+      Lanes remplies = p[b];
+      partout(remplies);
+      const Lanes lignes = lignes_de(p[b]);
+      const Lanes boites = colonnes(piles(c[b]) * 7U);
+      cand[b] &= hors_colonnes & ~(remplies | lignes | boites);
+      ouvertes[b] &= ~remplies[0];
+      vides -= __builtin_popcount(remplies[0]);
+    }
+  }
+
+  // The grid of S's digits at the cells `donnees` (per band, 27 bits).
+  void charge(const uint32_t* mots, const uint32_t* donnees) {
+    serie = 0;
+    vue[0] = vue[1] = vue[2] = ~0U;
+    Lanes p[3];
+    for (int b = 0; b < 3; ++b) {
+      std::memcpy(&sol[b], mots + std::ptrdiff_t{16} * b, sizeof(Lanes));
+      p[b] = sol[b] & (donnees[b] & kBande);
+      cand[b] = ((Lanes{} + 0x1FFU) >> kIota & 1U) * kBande;
+      ouvertes[b] = kBande;
+    }
+    vides = 81;
+    ecrit(p);
+  }
+
+  // `Moteur::seuls` among the candidates c, by their false candidates.
+  template <int P>
+  void seuls(const Lanes* c, Lanes* s) const {
+    Lanes faux[3];
+    for (int b = 0; b < 3; ++b) {
+      faux[b] = c[b] & ~sol[b];
+    }
+    if constexpr (P == 0) {
+      for (int b = 0; b < 3; ++b) {
+        const Lanes libres = ~piles(Lignes(faux[b]).une()) & kPiles;
+        s[b] = c[b] & sol[b] & colonnes(libres * 7U);
+      }
+    } else if constexpr (P == 1) {
+      const Lanes libres = colonnes(
+          ~(Lignes(faux[0]).une() | Lignes(faux[1]).une() | Lignes(faux[2]).une()) & kLigne);
+      for (int b = 0; b < 3; ++b) {
+        s[b] = c[b] & sol[b] & libres;
+      }
+    } else {
+      for (int b = 0; b < 3; ++b) {
+        s[b] = c[b] & sol[b] & ~lignes_de(faux[b]);
+      }
+    }
+  }
+
+  // `Moteur::passe`, leaving in c the candidates the pass's units saw
+  // (the flag is taken on them once the phase ends).
+  template <int P>
+  bool passe(Lanes* c) {
+    Lanes w[3];
+    seuls<P>(cand, w);
+    c[0] = cand[0];
+    c[1] = cand[1];
+    c[2] = cand[2];
+    if (nul(w[0] | w[1] | w[2])) {
+      return false;
+    }
+    for (int go = 0; go < 9; ++go) {
+      Lanes otes[3];
+      Moteur::otes_avant<P>(w, otes);
+      for (int b = 0; b < 3; ++b) {
+        c[b] = cand[b] & ~otes[b];
+      }
+      Lanes v[3];
+      seuls<P>(c, v);
+      const bool pareil = nul((v[0] ^ w[0]) | (v[1] ^ w[1]) | (v[2] ^ w[2]));
+      w[0] = v[0];
+      w[1] = v[1];
+      w[2] = v[2];
+      if (pareil) {
+        break;
+      }
+    }
+    ecrit(w);
+    return true;
+  }
+
+  // Phase P, as `Moteur::phase`: rounds, and when ten of them place, back
+  // to the start and pass by pass.
+  template <int P>
+  void phase(int32_t& compte, int32_t& drapeau) {
+    if (vue[P] == serie) {
+      return;
+    }
+    const Lanes cand0[3] = {cand[0], cand[1], cand[2]};
+    const uint32_t ouvertes0[3] = {ouvertes[0], ouvertes[1], ouvertes[2]};
+    const int32_t avant = vides;
+    for (int rondes = 0;; ++rondes) {
+      Lanes s[3];
+      seuls<P>(cand, s);
+      if (nul(s[0] | s[1] | s[2])) {
+        break;
+      }
+      if (rondes == 9) {
+        par_passes<P>(cand0, ouvertes0, avant, compte, drapeau);
+        return;
+      }
+      ecrit(s);
+      ++serie;
+    }
+    vue[P] = serie;
+    compte = avant - vides;
+    drapeau = Moteur::drapeau_de<P>(cand);
+  }
+
+  // The phase again from the candidates and empty cells it started with,
+  // pass by pass. Out of line: the rounds keep their registers.
+  template <int P>
+  __attribute__((noinline)) void par_passes(const Lanes* cand0, const uint32_t* ouvertes0,
+                                            int32_t avant, int32_t& compte, int32_t& drapeau) {
+    for (int b = 0; b < 3; ++b) {
+      cand[b] = cand0[b];
+      ouvertes[b] = ouvertes0[b];
+    }
+    vides = avant;
+    bool fin = false;
+    Lanes c[3];
+    for (int n = 0; n < vite::kPasses && !fin; ++n) {
+      fin = !passe<P>(c);
+    }
+    drapeau = Moteur::drapeau_de<P>(c);
+    compte = avant - vides;
+    ++serie;
+    vue[P] = fin ? serie : vue[P];
+  }
+};
+
+// The solve of the puzzle of S (`mots`, as `Parmi::sol`) with the givens
+// `donnees`, reported as `resoudre_parmi` does (solver/rapide.h).
+inline void parmi(const uint32_t* mots, const uint32_t* donnees, BilanVite& bilan) {
+  Parmi m;
+  m.charge(mots, donnees);
+  int32_t comptes[3] = {0, 0, 0};
+  BilanVite& r = bilan;
+  r.niter = 0;
+  r.progres = 1;
+  r.drapeaux[0] = r.drapeaux[1] = r.drapeaux[2] = 0;
+  for (int32_t b = 1; b <= vite::kIterations; ++b) {
+    if (b > 1 && (m.vides == 0 || r.progres == 0)) {
+      break;
+    }
+    r.niter = b;
+    comptes[0] = comptes[1] = comptes[2] = 0;
+    m.phase<0>(comptes[0], r.drapeaux[0]);
+    m.phase<1>(comptes[1], r.drapeaux[1]);
+    m.phase<2>(comptes[2], r.drapeaux[2]);
+    r.progres = comptes[0] + comptes[1] + comptes[2] != 0 ? 1 : 0;
+  }
+  for (int p = 0; p < 3; ++p) {
+    r.derniers[p] = comptes[p];
+    r.remplies[p] = ~m.ouvertes[p] & kBande;
+  }
+  r.vides = m.vides;
+}
+
 // The solve by rounds of the grid `cases`; false, leaving `cases` and
 // `rapport` to be written again, when the scans must do it.
 inline bool essaie(int32_t* cases, RapportVite& rapport) {

@@ -14,6 +14,11 @@
 // (`chemin_possible`); an impossible one runs the portable version.
 void resoudre_vite_par(Chemin chemin, Grid& grille, Resolution& etat, Journal* journal = nullptr);
 
+// `resoudre_parmi` with the version given, as `resoudre_vite_par`. Only the
+// AVX-512 version has an engine of its own; the others solve the grid.
+void resoudre_parmi_par(Chemin chemin, const SolutionVite& solution, const Bandes& donnees,
+                        BilanVite& bilan);
+
 // What one solve of a version reports, in plain arrays: each version is the
 // same engine compiled with other instruction sets, and shares no inline
 // function with the rest of the program (solver/rapide_moteur.h).
@@ -32,3 +37,7 @@ struct RapportVite {
 void vite_portable(int32_t* cases, RapportVite& rapport, Placement* journal);
 void vite_avx2(int32_t* cases, RapportVite& rapport, Placement* journal);
 void vite_avx512(int32_t* cases, RapportVite& rapport, Placement* journal);
+
+// `resoudre_parmi`'s own engine (rapide_avx512.cc, which has it only when
+// built for AVX-512): `mots` as `SolutionVite::mots`, valid and complete.
+void parmi_avx512(const uint32_t* mots, const uint32_t* donnees, BilanVite& bilan);
