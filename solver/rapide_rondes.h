@@ -487,8 +487,14 @@ struct Parmi {
     for (int go = 0; go < 9; ++go) {
       Lanes otes[3];
       Moteur::otes_avant<P>(w, otes);
+      // Singles come only from false candidates taken away.
+      Lanes perdus[3];
       for (int b = 0; b < 3; ++b) {
         c[b] = cand[b] & ~otes[b];
+        perdus[b] = cand[b] & otes[b] & ~sol[b];
+      }
+      if (nul(perdus[0] | perdus[1] | perdus[2])) {
+        break;
       }
       Lanes v[3];
       seuls<P>(c, v);
