@@ -405,6 +405,39 @@ struct Moteur {
 // candidates of d outside S's cells of d; an empty unit of false candidates
 // is a test of nothing but "none", where the scans need "exactly one". The
 // engine keeps no digits, only the candidates and the empty cells.
+// The lanes where v & m is 0 (`sans`), or not (`avec`).
+inline __mmask16 sans(Lanes v, uint32_t m) {
+  return _mm512_testn_epi32_mask(reinterpret_cast<__m512i>(v),
+                                 _mm512_set1_epi32(static_cast<int>(m)));
+}
+inline __mmask16 avec(Lanes v, uint32_t m) {
+  return _mm512_test_epi32_mask(reinterpret_cast<__m512i>(v),
+                                _mm512_set1_epi32(static_cast<int>(m)));
+}
+
+// Three units u[0..2] of a band, each in the lanes k[0..2] say, together.
+inline Lanes choisies(const __mmask16* k, const uint32_t* u) {
+  __m512i x = _mm512_maskz_mov_epi32(k[0], _mm512_set1_epi32(static_cast<int>(u[0])));
+  x = _mm512_mask_or_epi32(x, k[1], x, _mm512_set1_epi32(static_cast<int>(u[1])));
+  x = _mm512_mask_or_epi32(x, k[2], x, _mm512_set1_epi32(static_cast<int>(u[2])));
+  return reinterpret_cast<Lanes>(x);
+}
+
+// The boxes and the lines of a band word.
+constexpr uint32_t kBoites[3] = {vite::kBoite, vite::kBoite << 3, vite::kBoite << 6};
+constexpr uint32_t kLignes[3] = {kLigne, kLigne << 9, kLigne << 18};
+
+// Of the units u[0..2], those where v has a bit (`avec`) or none (`sans`),
+// lane by lane.
+inline Lanes unites_avec(Lanes v, const uint32_t* u) {
+  const __mmask16 k[3] = {avec(v, u[0]), avec(v, u[1]), avec(v, u[2])};
+  return choisies(k, u);
+}
+inline Lanes unites_sans(Lanes v, const uint32_t* u) {
+  const __mmask16 k[3] = {sans(v, u[0]), sans(v, u[1]), sans(v, u[2])};
+  return choisies(k, u);
+}
+
 struct Parmi {
   Lanes cand[3];  // as in `Moteur`
   Lanes sol[3];   // [band], lane d: S's cells of digit d + 1
@@ -416,16 +449,12 @@ struct Parmi {
   // Writes the digits p (per band, lane d: cells of d + 1), as
   // `Moteur::ecrit` does.
   void ecrit(const Lanes* p) {
-    Lanes c[3];
-    for (int b = 0; b < 3; ++b) {
-      c[b] = Lignes(p[b]).une();
-    }
-    const Lanes hors_colonnes = ~colonnes(c[0] | c[1] | c[2]);
+    const Lanes hors_colonnes = ~colonnes(Lignes(p[0] | p[1] | p[2]).une());
     for (int b = 0; b < 3; ++b) {
       Lanes remplies = p[b];
       partout(remplies);
-      const Lanes lignes = lignes_de(p[b]);
-      const Lanes boites = colonnes(piles(c[b]) * 7U);
+      const Lanes lignes = unites_avec(p[b], kLignes);
+      const Lanes boites = unites_avec(p[b], kBoites);
       cand[b] &= hors_colonnes & ~(remplies | lignes | boites);
       ouvertes[b] &= ~remplies[0];
       vides -= __builtin_popcount(remplies[0]);
@@ -456,18 +485,17 @@ struct Parmi {
     }
     if constexpr (P == 0) {
       for (int b = 0; b < 3; ++b) {
-        const Lanes libres = ~piles(Lignes(faux[b]).une()) & kPiles;
-        s[b] = c[b] & sol[b] & colonnes(libres * 7U);
+        s[b] = c[b] & sol[b] & unites_sans(faux[b], kBoites);
       }
     } else if constexpr (P == 1) {
-      const Lanes libres = colonnes(
-          ~(Lignes(faux[0]).une() | Lignes(faux[1]).une() | Lignes(faux[2]).une()) & kLigne);
+      // A column's cells in the three bands sit at the same bits.
+      const Lanes libres = colonnes(~Lignes(faux[0] | faux[1] | faux[2]).une() & kLigne);
       for (int b = 0; b < 3; ++b) {
         s[b] = c[b] & sol[b] & libres;
       }
     } else {
       for (int b = 0; b < 3; ++b) {
-        s[b] = c[b] & sol[b] & ~lignes_de(faux[b]);
+        s[b] = c[b] & sol[b] & unites_sans(faux[b], kLignes);
       }
     }
   }
