@@ -439,10 +439,9 @@ inline Lanes unites_sans(Lanes v, const uint32_t* u) {
 }
 
 struct Parmi {
-  Lanes cand[3];  // as in `Moteur`
-  Lanes sol[3];   // [band], lane d: S's cells of digit d + 1
-  uint32_t ouvertes[3];
-  int32_t vides;
+  Lanes cand[3];      // as in `Moteur`
+  Lanes sol[3];       // [band], lane d: S's cells of digit d + 1
+  Lanes ouvertes[3];  // [band], every lane: the empty cells
   uint32_t serie;
   uint32_t vue[3];
 
@@ -456,9 +455,14 @@ struct Parmi {
       const Lanes lignes = unites_avec(p[b], kLignes);
       const Lanes boites = unites_avec(p[b], kBoites);
       cand[b] &= hors_colonnes & ~(remplies | lignes | boites);
-      ouvertes[b] &= ~remplies[0];
-      vides -= __builtin_popcount(remplies[0]);
+      ouvertes[b] &= ~remplies;
     }
+  }
+
+  // The cells holding 0: counted when a phase ends.
+  int32_t vides() const {
+    return __builtin_popcount(ouvertes[0][0]) + __builtin_popcount(ouvertes[1][0]) +
+           __builtin_popcount(ouvertes[2][0]);
   }
 
   // The grid of S's digits at the cells `donnees` (per band, 27 bits).
@@ -470,9 +474,8 @@ struct Parmi {
       std::memcpy(&sol[b], mots + std::ptrdiff_t{16} * b, sizeof(Lanes));
       p[b] = sol[b] & (donnees[b] & kBande);
       cand[b] = ((Lanes{} + 0x1FFU) >> kIota & 1U) * kBande;
-      ouvertes[b] = kBande;
+      ouvertes[b] = Lanes{} + kBande;
     }
-    vides = 81;
     ecrit(p);
   }
 
@@ -546,8 +549,8 @@ struct Parmi {
       return;
     }
     const Lanes cand0[3] = {cand[0], cand[1], cand[2]};
-    const uint32_t ouvertes0[3] = {ouvertes[0], ouvertes[1], ouvertes[2]};
-    const int32_t avant = vides;
+    const Lanes ouvertes0[3] = {ouvertes[0], ouvertes[1], ouvertes[2]};
+    const int32_t avant = vides();
     for (int rondes = 0;; ++rondes) {
       Lanes s[3];
       seuls<P>(cand, s);
@@ -562,27 +565,26 @@ struct Parmi {
       ++serie;
     }
     vue[P] = serie;
-    compte = avant - vides;
+    compte = avant - vides();
     drapeau = Moteur::drapeau_de<P>(cand);
   }
 
   // The phase again from the candidates and empty cells it started with,
   // pass by pass. Out of line: the rounds keep their registers.
   template <int P>
-  __attribute__((noinline)) void par_passes(const Lanes* cand0, const uint32_t* ouvertes0,
+  __attribute__((noinline)) void par_passes(const Lanes* cand0, const Lanes* ouvertes0,
                                             int32_t avant, int32_t& compte, int32_t& drapeau) {
     for (int b = 0; b < 3; ++b) {
       cand[b] = cand0[b];
       ouvertes[b] = ouvertes0[b];
     }
-    vides = avant;
     bool fin = false;
     Lanes c[3];
     for (int n = 0; n < vite::kPasses && !fin; ++n) {
       fin = !passe<P>(c);
     }
     drapeau = Moteur::drapeau_de<P>(c);
-    compte = avant - vides;
+    compte = avant - vides();
     ++serie;
     vue[P] = fin ? serie : vue[P];
   }
@@ -599,7 +601,7 @@ inline void parmi(const uint32_t* mots, const uint32_t* donnees, BilanVite& bila
   r.progres = 1;
   r.drapeaux[0] = r.drapeaux[1] = r.drapeaux[2] = 0;
   for (int32_t b = 1; b <= vite::kIterations; ++b) {
-    if (b > 1 && (m.vides == 0 || r.progres == 0)) {
+    if (b > 1 && (m.vides() == 0 || r.progres == 0)) {
       break;
     }
     r.niter = b;
@@ -611,9 +613,9 @@ inline void parmi(const uint32_t* mots, const uint32_t* donnees, BilanVite& bila
   }
   for (int p = 0; p < 3; ++p) {
     r.derniers[p] = comptes[p];
-    r.remplies[p] = ~m.ouvertes[p] & kBande;
+    r.remplies[p] = ~m.ouvertes[p][0] & kBande;
   }
-  r.vides = m.vides;
+  r.vides = m.vides();
 }
 
 // The solve by rounds of the grid `cases`; false, leaving `cases` and
