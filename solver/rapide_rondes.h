@@ -75,6 +75,16 @@ inline bool nul(Lanes v) {
   return _mm512_test_epi32_mask(x, x) == 0;
 }
 
+// The lanes where v & m is 0 (`sans`), or not (`avec`).
+inline __mmask16 sans(Lanes v, uint32_t m) {
+  return _mm512_testn_epi32_mask(reinterpret_cast<__m512i>(v),
+                                 _mm512_set1_epi32(static_cast<int>(m)));
+}
+inline __mmask16 avec(Lanes v, uint32_t m) {
+  return _mm512_test_epi32_mask(reinterpret_cast<__m512i>(v),
+                                _mm512_set1_epi32(static_cast<int>(m)));
+}
+
 // The cells of the band words holding bits 0..8 of c, as columns: each
 // bit i set in all three lines.
 inline Lanes colonnes(Lanes c) { return c | c << 9 | c << 18; }
@@ -252,10 +262,10 @@ struct Moteur {
   template <int P>
   static int32_t drapeau_de(const Lanes* c) {
     if constexpr (P == 1) {
-      return (union_des(c[0] | c[1] | c[2]) & kColonne << 8) != 0 ? 1 : 0;
+      return avec(c[0] | c[1] | c[2], kColonne << 8) != 0 ? 1 : 0;
     } else {
       constexpr uint32_t kDerniere = P == 0 ? vite::kBoite << 6 : kLigne << 18;
-      return (union_des(c[2]) & kDerniere) != 0 ? 1 : 0;
+      return avec(c[2], kDerniere) != 0 ? 1 : 0;
     }
   }
 
@@ -405,16 +415,6 @@ struct Moteur {
 // candidates of d outside S's cells of d; an empty unit of false candidates
 // is a test of nothing but "none", where the scans need "exactly one". The
 // engine keeps no digits, only the candidates and the empty cells.
-// The lanes where v & m is 0 (`sans`), or not (`avec`).
-inline __mmask16 sans(Lanes v, uint32_t m) {
-  return _mm512_testn_epi32_mask(reinterpret_cast<__m512i>(v),
-                                 _mm512_set1_epi32(static_cast<int>(m)));
-}
-inline __mmask16 avec(Lanes v, uint32_t m) {
-  return _mm512_test_epi32_mask(reinterpret_cast<__m512i>(v),
-                                _mm512_set1_epi32(static_cast<int>(m)));
-}
-
 // Three units u[0..2] of a band, each in the lanes k[0..2] say, together.
 inline Lanes choisies(const __mmask16* k, const uint32_t* u) {
   __m512i x = _mm512_maskz_mov_epi32(k[0], _mm512_set1_epi32(static_cast<int>(u[0])));
