@@ -476,13 +476,14 @@ class Atelier {
   // A minimal puzzle and its solve, the one a move of the search starts from.
   struct Base {
     const Grid& puzzle;
+    const Cases& donnees;  // its givens
     const Essai& essai;
   };
 
-  // Takes givens away from `puzzle` (solved by the forced placements) while
-  // one of the orbits with a cell in `parmi` (any orbit, without it) can go,
-  // the one leaving the deepest puzzle first. Returns the solve of the
-  // puzzle left.
+  // Takes givens away from `puzzle` (solved by the forced placements, its
+  // givens `donnees`, kept up to date) while one of the orbits with a cell in
+  // `parmi` (any orbit, without it) can go, the one leaving the deepest
+  // puzzle first. Returns the solve of the puzzle left.
   //
   // `base`, when given, is a minimal puzzle whose givens `puzzle` holds,
   // with more. While the puzzle holds all of the base's givens, each of the
@@ -491,7 +492,7 @@ class Atelier {
   // givens are tried first in each step, and the others only when one of
   // them can go: the outcome is the same, without the solves that would
   // only lead back to the base.
-  Essai reduit(Grid& puzzle, const Cases* parmi, const Base* base = nullptr) {
+  Essai reduit(Grid& puzzle, Cases& donnees, const Cases* parmi, const Base* base = nullptr) {
     std::array<uint8_t, 81> restent{};
     int n = 0;
     for (int k = 0; k < orbites_->n; ++k) {
@@ -501,10 +502,9 @@ class Atelier {
       }
     }
     hasard_.melange(restent, n);  // equal depths: the first tried goes
-    const Cases de_base = base != nullptr ? cases_de(base->puzzle) : Cases{};
+    const Cases de_base = base != nullptr ? base->donnees : Cases{};
     Essai dernier;
     bool retiree = false;
-    Cases donnees = cases_de(puzzle);
     for (;;) {
       enum : uint8_t { kPasEssayee, kReste, kPart };
       std::array<uint8_t, 81> issue{};  // of restent[k]
@@ -535,6 +535,7 @@ class Atelier {
         }
         if (!une) {
           puzzle = base->puzzle;
+          donnees = base->donnees;
           return base->essai;
         }
       }
@@ -587,6 +588,7 @@ class Atelier {
     int32_t actuelle = courant.niter();
     int32_t record = actuelle;
     std::array<uint8_t, 81> vides{};
+    Cases donnees = cases_de(puzzle);
     for (int sans = 0; sans < kPatience; ++sans) {
       if (essais_ >= regard_) {
         regard_ = essais_ + kEssaisParRegard;
@@ -595,6 +597,7 @@ class Atelier {
         }
       }
       Grid essai = puzzle;
+      Cases donnees_essai = donnees;
       int n_vides = 0;
       for (int k = 0; k < orbites_->n; ++k) {
         if (essai.cells[orbites_->premieres[k]] == 0) {
@@ -606,11 +609,12 @@ class Atelier {
       for (int a = 0; a < ajouts && n_vides > 0; ++a) {
         const uint32_t k = hasard_.sous(static_cast<uint32_t>(n_vides));
         remet(essai, vides[k]);
+        donnees_essai |= orbites_->masques[vides[k]];
         marque_proches(vides[k], proches);
         vides[k] = vides[--n_vides];
       }
-      const Base base{puzzle, courant};
-      const Essai e = reduit(essai, &proches, &base);
+      const Base base{puzzle, donnees, courant};
+      const Essai e = reduit(essai, donnees_essai, &proches, &base);
       const int32_t b = e.niter();
       if (b > demand_.iterations_max) {
         continue;
@@ -624,13 +628,15 @@ class Atelier {
       }
       actuelle = b;
       puzzle = essai;
+      donnees = donnees_essai;
       courant = e;
       if (b >= demand_.iterations_min) {
         if (!demand_.minimal) {
           return true;
         }
         Grid reduite = puzzle;
-        const Essai r = reduit(reduite, nullptr);
+        Cases donnees_reduite = donnees;
+        const Essai r = reduit(reduite, donnees_reduite, nullptr);
         if (r.niter() <= demand_.iterations_max) {
           puzzle = reduite;
           courant = r;
