@@ -446,15 +446,27 @@ struct Parmi {
   uint32_t vue[3];
 
   // Writes the digits p (per band, lane d: cells of d + 1), as
-  // `Moteur::ecrit` does.
+  // `Moteur::ecrit` does. When they are singles that phase P (0 to 2) found,
+  // their units of the phase's kind are left as they are: a digit is single
+  // in a unit when it has no candidate there but S's cell, which the write
+  // fills, so the unit has none left to take away.
+  template <int P>
   void ecrit(const Lanes* p) {
-    const Lanes hors_colonnes = ~colonnes(Lignes(p[0] | p[1] | p[2]).une());
+    Lanes hors_colonnes = Lanes{} + ~0U;
+    if constexpr (P != 1) {
+      hors_colonnes = ~colonnes(Lignes(p[0] | p[1] | p[2]).une());
+    }
     for (int b = 0; b < 3; ++b) {
       Lanes remplies = p[b];
       partout(remplies);
-      const Lanes lignes = unites_avec(p[b], kLignes);
-      const Lanes boites = unites_avec(p[b], kBoites);
-      cand[b] &= hors_colonnes & ~(remplies | lignes | boites);
+      Lanes otees = remplies;
+      if constexpr (P != 2) {
+        otees |= unites_avec(p[b], kLignes);
+      }
+      if constexpr (P != 0) {
+        otees |= unites_avec(p[b], kBoites);
+      }
+      cand[b] &= hors_colonnes & ~otees;
       ouvertes[b] &= ~remplies;
     }
   }
@@ -476,7 +488,7 @@ struct Parmi {
       cand[b] = ((Lanes{} + 0x1FFU) >> kIota & 1U) * kBande;
       ouvertes[b] = Lanes{} + kBande;
     }
-    ecrit(p);
+    ecrit<3>(p);  // givens: every unit
   }
 
   // `Moteur::seuls` among the candidates c, by their false candidates.
@@ -537,7 +549,7 @@ struct Parmi {
         break;
       }
     }
-    ecrit(w);
+    ecrit<P>(w);
     return true;
   }
 
@@ -561,7 +573,7 @@ struct Parmi {
         par_passes<P>(cand0, ouvertes0, avant, compte, drapeau);
         return;
       }
-      ecrit(s);
+      ecrit<P>(s);
       ++serie;
     }
     vue[P] = serie;
