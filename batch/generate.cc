@@ -169,6 +169,16 @@ const std::array<Orbites, 6> kOrbites = [] {
   return o;
 }();
 
+// The number of digits in a set of them (bits 1 to 9): a table, since this
+// file is built for any processor, where std::popcount is a call.
+const std::array<uint8_t, 1024> kCompte = [] {
+  std::array<uint8_t, 1024> t{};
+  for (std::size_t x = 1; x < t.size(); ++x) {
+    t[x] = static_cast<uint8_t>(t[x & (x - 1)] + 1);
+  }
+  return t;
+}();
+
 // A complete grid at random: the three boxes of the diagonal filled freely
 // (they share no unit), then the cell with the fewest digits left first, its
 // digits in random order, backtracking on a dead end.
@@ -194,7 +204,7 @@ struct Remplissage {
     int moins = 10;
     for (int c = 0; c < 81; ++c) {
       if (grille.cells[c] == 0) {
-        const int n = std::popcount(libres(c));
+        const int n = kCompte[libres(c)];
         if (n < moins) {
           moins = n;
           meilleure = c;
@@ -207,7 +217,7 @@ struct Remplissage {
     uint16_t reste = libres(meilleure);
     while (reste != 0) {
       // One of the digits left, at random.
-      int k = static_cast<int>(hasard.sous(static_cast<uint32_t>(std::popcount(reste))));
+      int k = static_cast<int>(hasard.sous(kCompte[reste]));
       uint16_t r = reste;
       while (k-- > 0) {
         r &= static_cast<uint16_t>(r - 1);

@@ -122,8 +122,16 @@ void resoudre_parmi_par(Chemin chemin, const SolutionVite& solution, const Bande
 }
 
 void resoudre_parmi(const SolutionVite& solution, const Bandes& donnees, BilanVite& bilan) {
-  static const Chemin choisi = chemin_choisi();
-  parmi(choisi, solution, donnees, bilan);
+#if defined(SUDOKU_COUNTER_X86)
+  static const bool par_rondes =
+      chemin_choisi() == Chemin::avx512 && chemin_possible(Chemin::avx512);
+  if (par_rondes && solution.valide) {
+    parmi_avx512(solution.mots.data(), donnees.data(), bilan);
+    return;
+  }
+#endif
+  static const Version choisie = version(chemin_choisi());
+  parmi_par_grille(choisie, solution, donnees, bilan);
 }
 
 void resoudre_vite_par(Chemin chemin, Grid& grille, Resolution& etat, Journal* journal) {
