@@ -2,7 +2,12 @@
 // grid (fuzz/grid_decode.h); both engines solve it and must agree on the
 // final grid, every counter, the flags and every placement in order. Every
 // version of the fast engine this build has and this processor can run is
-// checked, with and without the journal.
+// checked, with and without the journal. The solve of puzzles drawn from a
+// known grid (`resoudre_parmi`) is checked against the fast engine on the
+// grid they make: the input's own solution with its givens, a fixed valid
+// solution with the input's occupied cells as givens, and the input itself
+// as a "solution" (seldom a valid one) with the same givens.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -37,6 +42,47 @@ void expect_same_state(const Resolution& a, const Resolution& b, const Grid& sta
   }
   if (a.posscarre != b.posscarre || a.posscol != b.posscol || a.posslign != b.posslign) {
     fail("flags", start);
+  }
+}
+
+// `resoudre_parmi` in every version against `resoudre_vite` on the grid
+// holding the digits of `solution` at the cells `donnees`.
+void check_parmi(const Grid& solution, const Bandes& donnees, const Grid& start) {
+  SolutionVite prete;
+  prepare_solution(solution, prete);
+  Grid g;
+  for (std::size_t c = 0; c < 81; ++c) {
+    g.cells[c] = (donnees[c / 27] >> (c % 27) & 1U) != 0 ? solution.cells[c] : 0;
+  }
+  Resolution etat;
+  resoudre_vite(g, etat);
+  const auto b = static_cast<std::size_t>(etat.niter);
+  Bandes remplies{};
+  for (std::size_t c = 0; c < 81; ++c) {
+    remplies[c / 27] |= static_cast<uint32_t>(g.cells[c] != 0) << (c % 27);
+  }
+  for (const Chemin chemin : {Chemin::portable, Chemin::avx2, Chemin::avx512}) {
+    if (!chemin_possible(chemin)) {
+      continue;
+    }
+    version = nom_chemin(chemin);
+    BilanVite r{};
+    resoudre_parmi_par(chemin, prete, donnees, r);
+    if (r.niter != etat.niter || r.vides != 81 - etat.nremplies || r.progres != etat.progres) {
+      fail("puzzle of a known grid: niter, cells left or progres", start);
+    }
+    if (r.derniers[0] != etat.ncarres[b] || r.derniers[1] != etat.ncolonnes[b] ||
+        r.derniers[2] != etat.nlignes[b]) {
+      fail("puzzle of a known grid: counts", start);
+    }
+    if (r.drapeaux[0] != etat.posscarre || r.drapeaux[1] != etat.posscol ||
+        r.drapeaux[2] != etat.posslign) {
+      fail("puzzle of a known grid: flags", start);
+    }
+    if (r.remplies[0] != remplies[0] || r.remplies[1] != remplies[1] ||
+        r.remplies[2] != remplies[2]) {
+      fail("puzzle of a known grid: cells filled", start);
+    }
   }
 }
 
@@ -104,5 +150,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     fail("final grid", start);
   }
   expect_same_state(etat_vite, etat_lent, start);
+
+  Bandes occupees{};
+  for (std::size_t c = 0; c < 81; ++c) {
+    occupees[c / 27] |= static_cast<uint32_t>(start.cells[c] != 0) << (c % 27);
+  }
+  Grid seule;
+  if (compter_solutions(start, seule) == 1) {
+    check_parmi(seule, occupees, start);
+  }
+  static const Grid fixe = [] {
+    Grid g;
+    const auto cells = grid_decode::solution(0);
+    std::copy(cells.begin(), cells.end(), g.cells.begin());
+    return g;
+  }();
+  check_parmi(fixe, occupees, start);
+  check_parmi(start, occupees, start);
   return 0;
 }
