@@ -4,9 +4,15 @@
 // Each grid is solved by the dialogue's engine `resoudre` (BM_NAME) and by the
 // fast engine `resoudre_vite` (BM_NAME_Vite); the Sudoku17 benchmarks solve the
 // whole 17-clue collection per iteration, so their ratio is the per-puzzle
-// speed-up over that file.
+// speed-up over that file. BM_PuzzlesOfAGrid solves the puzzles a puzzle
+// maker meets, as grids (`resoudre_vite`) and as givens of a known grid
+// (`resoudre_parmi`).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <array>
+#include <numeric>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -139,6 +145,92 @@ void BM_Sudoku17_ViteJournal(benchmark::State& state) {
   });
 }
 BENCHMARK(BM_Sudoku17_ViteJournal)->Unit(benchmark::kMillisecond);
+
+// The puzzles met while taking the givens of a few complete grids away one
+// at a time, in random orders, as long as the forced placements finish
+// (about 4,000): what a puzzle maker solves. The grids are the solutions of
+// the first puzzles of sudoku17.txt.
+struct PuzzleDeGrille {
+  const SolutionVite* solution;
+  Bandes donnees;
+  Grid grille;
+};
+
+const std::vector<SolutionVite>& grilles() {
+  static const std::vector<SolutionVite> g = [] {
+    std::vector<SolutionVite> v;
+    const auto lines = solver_testing::read_lines(solver_testing::data_dir() / "sudoku17.txt");
+    for (std::size_t n = 0; n < lines.size() && v.size() < 10; ++n) {
+      Grid solution;
+      if (compter_solutions(solver_testing::grid_from_text(lines[n]), solution) == 1) {
+        v.emplace_back();
+        prepare_solution(solution, v.back());
+      }
+    }
+    return v;
+  }();
+  return g;
+}
+
+const std::vector<PuzzleDeGrille>& puzzles_de_grilles() {
+  static const std::vector<PuzzleDeGrille> p = [] {
+    std::vector<PuzzleDeGrille> v;
+    std::mt19937 hasard(1);
+    constexpr uint32_t kBande = (1U << 27) - 1;
+    for (const SolutionVite& s : grilles()) {
+      for (int tour = 0; tour < 5; ++tour) {
+        std::array<std::size_t, 81> ordre{};
+        std::iota(ordre.begin(), ordre.end(), 0);
+        std::shuffle(ordre.begin(), ordre.end(), hasard);
+        Bandes bandes{kBande, kBande, kBande};
+        for (const std::size_t x : ordre) {
+          PuzzleDeGrille q{&s, bandes, Grid{}};
+          q.donnees[x / 27] &= ~(1U << (x % 27));
+          for (std::size_t c = 0; c < 81; ++c) {
+            const bool donnee = (q.donnees[c / 27] >> (c % 27) & 1U) != 0;
+            q.grille.cells[c] = donnee ? s.grille.cells[c] : 0;
+          }
+          Grid g = q.grille;
+          Resolution etat;
+          resoudre_vite(g, etat);
+          if (etat.nremplies == 81) {
+            bandes = q.donnees;
+          }
+          v.push_back(q);
+        }
+      }
+    }
+    return v;
+  }();
+  return p;
+}
+
+void BM_PuzzlesOfAGrid_Vite(benchmark::State& state) {
+  const auto& puzzles = puzzles_de_grilles();
+  for (auto _ : state) {
+    for (const PuzzleDeGrille& q : puzzles) {
+      Grid g = q.grille;
+      Resolution etat;
+      resoudre_vite(g, etat);
+      benchmark::DoNotOptimize(etat);
+    }
+  }
+  state.counters["puzzles"] = static_cast<double>(puzzles.size());
+}
+BENCHMARK(BM_PuzzlesOfAGrid_Vite)->Unit(benchmark::kMillisecond);
+
+void BM_PuzzlesOfAGrid_Parmi(benchmark::State& state) {
+  const auto& puzzles = puzzles_de_grilles();
+  for (auto _ : state) {
+    for (const PuzzleDeGrille& q : puzzles) {
+      BilanVite bilan;
+      resoudre_parmi(*q.solution, q.donnees, bilan);
+      benchmark::DoNotOptimize(bilan);
+    }
+  }
+  state.counters["puzzles"] = static_cast<double>(puzzles.size());
+}
+BENCHMARK(BM_PuzzlesOfAGrid_Parmi)->Unit(benchmark::kMillisecond);
 
 // Each version of the fast engine this processor can run, by name
 // (BM_Sudoku17_Vite runs the one `resoudre_vite` chose).
