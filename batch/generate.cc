@@ -2,7 +2,10 @@
 // asks for, solved by the forced placements (`resoudre_vite`, which gives
 // what the dialogue gives) or, beyond them, one solution by the counter. The
 // givens go a symmetry orbit at a time: the one cell, or the two or four
-// cells that the symmetry maps onto each other.
+// cells that the symmetry maps onto each other. Every puzzle tried holds
+// digits of the grid filled first, so the forced placements run as
+// `resoudre_parmi`: that grid once, then the givens as a set of cells, and
+// back only what the search reads.
 //
 // Taking givens away first tries blocks of orbits at once (the first thirty
 // of a full grid nearly always go together), halving the block when the
