@@ -3,6 +3,8 @@
 // function of the standard library). Its state, six rows of sixteen words,
 // stays in registers only with AVX-512's thirty-two: built for AVX2 or
 // SSE2 it spills and runs slower than the scans, so those versions scan.
+// The same rounds solve the puzzles of a known complete grid (`Parmi`,
+// further down), more cheaply.
 //
 // A phase run by rounds: every unit of the phase is scanned at once, on one
 // and the same grid, and all the singles found are written together; the
@@ -403,18 +405,6 @@ struct Moteur {
   }
 };
 
-// Puzzles drawn from a known complete grid S (`resoudre_parmi`): the givens
-// are S's digits at some cells, the others empty. Then every single the
-// scans or the rounds find is S's digit: S's cell of digit d in a unit is a
-// candidate of d as long as it is empty (the digits placed are S's, and S
-// repeats none), so a digit with one candidate cell in a unit has it there.
-// Hence the grid never repeats a digit nor has a dead unit, and the rounds
-// give what the scans give without the check at the end. It also makes a
-// single cheaper to find: d is a single of a unit exactly when d still has
-// S's cell there as a candidate and no other ("false") candidate, the
-// candidates of d outside S's cells of d; an empty unit of false candidates
-// is a test of nothing but "none", where the scans need "exactly one". The
-// engine keeps no digits, only the candidates and the empty cells.
 // Three units u[0..2] of a band, each in the lanes k[0..2] say, together.
 inline Lanes choisies(const __mmask16* k, const uint32_t* u) {
   __m512i x = _mm512_maskz_mov_epi32(k[0], _mm512_set1_epi32(static_cast<int>(u[0])));
@@ -438,6 +428,18 @@ inline Lanes unites_sans(Lanes v, const uint32_t* u) {
   return choisies(k, u);
 }
 
+// Puzzles drawn from a known complete grid S (`resoudre_parmi`): the givens
+// are S's digits at some cells, the others empty. Then every single the
+// scans or the rounds find is S's digit: S's cell of digit d in a unit is a
+// candidate of d as long as it is empty (the digits placed are S's, and S
+// repeats none), so a digit with one candidate cell in a unit has it there.
+// Hence the grid never repeats a digit nor has a dead unit, and the rounds
+// give what the scans give without the check at the end. It also makes a
+// single cheaper to find: d is a single of a unit exactly when d still has
+// S's cell there as a candidate and no other ("false") candidate, the
+// candidates of d outside S's cells of d; an empty unit of false candidates
+// is a test of nothing but "none", where the scans need "exactly one". The
+// engine keeps no digits, only the candidates and the empty cells.
 struct Parmi {
   Lanes cand[3];      // as in `Moteur`
   Lanes sol[3];       // [band], lane d: S's cells of digit d + 1
