@@ -340,6 +340,12 @@ TEST(Compter, SmallCases) {
       std::string(36, '.'));
   Grid derniere = pleine;
   derniere.cells[80] = 0;
+  Grid latin;  // every line and column holds each digit once, the boxes do not
+  for (int c = 0; c < 81; ++c) {
+    latin.cells[c] = (c / 9 + c % 9) % 9 + 1;
+  }
+  Grid pleine_hors = pleine;
+  pleine_hors.cells[80] = 10;
   // An empty grid with these values in these cells.
   const auto avec = [](std::initializer_list<std::pair<int, int32_t>> valeurs) {
     Grid g;
@@ -362,6 +368,8 @@ TEST(Compter, SmallCases) {
       {"cell holding -3", negatif, 0},
       {"two digits forced into one cell", deux_en_une, 0},
       {"last cell empty", derniere, 1},
+      {"full grid whose boxes repeat digits", latin, 0},
+      {"full grid but the last cell holding 10", pleine_hors, 0},
       {"a digit twice in a line, two boxes apart", avec({{0, 5}, {8, 5}}), 0},
       {"a digit twice in a box, on two lines and columns", avec({{0, 5}, {10, 5}}), 0},
       {"a digit twice in a column, in the first and last bands", avec({{4, 5}, {76, 5}}), 0},

@@ -47,8 +47,11 @@
 // rule has just made.
 //
 // The givens are read a band and a value at a time (27 comparisons in one or
-// a few vector operations), and each digit's words are built at once from
-// its givens: a repeated given is found before any search.
+// a few vector operations, straight from the grid), and a band's nine digit
+// words are checked and built from them as one vector: a repeated given is
+// found before any search, a complete grid returns there, and each row is
+// written whole, so that the first vector rule reads it without waiting for
+// narrower stores.
 //
 // Search: on the cell with the fewest candidates (a cell with two, found by
 // accumulating the digits three deep, when there is one; `chercher` says
@@ -94,7 +97,6 @@ struct Tables {
   uint32_t permis[512];
   uint16_t permis9[512];  // the same as mini-lines: bit k for mini-line k
   uint32_t voisins[27];   // same line or box within the band, the cell excepted
-  uint32_t couvre[512];   // the cells of the lines and boxes that hold the mini-lines
 };
 
 constexpr Tables construire() {
@@ -126,15 +128,6 @@ constexpr Tables construire() {
       }
     }
     t.voisins[p] = v;
-  }
-  for (uint32_t ensemble = 0; ensemble < 512; ++ensemble) {
-    uint32_t cases = 0;
-    for (int k = 0; k < 9; ++k) {
-      if ((ensemble >> k & 1U) != 0) {
-        cases |= kLigne << (9 * (k / 3)) | 07007007U << (3 * (k % 3));
-      }
-    }
-    t.couvre[ensemble] = cases;
   }
   return t;
 }
@@ -700,90 +693,116 @@ inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
   }
 }
 
-// The cells of a band, the 27 values from r, that hold v, as bits; r may be
-// read up to r[31].
-inline uint32_t egaux(const int32_t* r, int32_t v) {
+// The cells of a band, the 27 values from r, that hold each value 0..9, as
+// bits: t[v] for v. Reads r[0..26] only.
+inline void lire_bande(const int32_t* r, uint32_t (&t)[10]) {
 #if defined(__AVX512F__)
-  __m512i bas;
-  __m512i haut;
-  std::memcpy(&bas, r, sizeof(bas));
-  std::memcpy(&haut, r + 16, sizeof(haut));
-  const __m512i x = _mm512_set1_epi32(v);
-  return (_mm512_cmpeq_epi32_mask(bas, x) | uint32_t{_mm512_cmpeq_epi32_mask(haut, x)} << 16) &
-         kBande;
+  const __m512i bas = _mm512_loadu_si512(r);
+  const __m512i haut = _mm512_maskz_loadu_epi32(0x7FF, r + 16);
+  for (int v = 0; v < 10; ++v) {
+    const __m512i x = _mm512_set1_epi32(v);
+    const uint32_t h = _mm512_mask_cmpeq_epi32_mask(0x7FF, haut, x);  // cells 16..26
+    t[v] = _mm512_cmpeq_epi32_mask(bas, x) | h << 16;
+  }
 #elif defined(__AVX2__)
-  const __m256i x = _mm256_set1_epi32(v);
-  uint32_t k = 0;
-  for (int q = 0; q < 4; ++q) {
-    __m256i huit;
-    std::memcpy(&huit, r + std::ptrdiff_t{8} * q, sizeof(huit));
-    k |= static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(huit, x))))
-         << (8 * q);
+  __m256i huit[4];
+  for (int q = 0; q < 3; ++q) {
+    std::memcpy(&huit[q], r + std::ptrdiff_t{8} * q, sizeof(huit[q]));
   }
-  return k & kBande;
+  huit[3] = _mm256_maskload_epi32(r + 24, _mm256_setr_epi32(-1, -1, -1, 0, 0, 0, 0, 0));
+  for (int v = 0; v < 10; ++v) {
+    const __m256i x = _mm256_set1_epi32(v);
+    uint32_t k = 0;
+    for (int q = 0; q < 4; ++q) {
+      k |= static_cast<uint32_t>(
+               _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(huit[q], x))))
+           << (8 * q);
+    }
+    t[v] = k & kBande;
+  }
 #else
-  uint32_t k = 0;
-  for (int p = 0; p < 27; ++p) {
-    k |= static_cast<uint32_t>(r[p] == v) << p;
+  for (auto& k : t) {
+    k = 0;
   }
-  return k;
+  for (int p = 0; p < 27; ++p) {
+    if (r[p] >= 0 && r[p] <= 9) {
+      t[r[p]] |= 1U << p;
+    }
+  }
 #endif
+}
+
+// The lanes of v that hold two cells or more of one line or one box of a
+// band, as a vector of all ones there.
+inline Mots doublons(const Mots& v) {
+  const auto plusieurs = [](const Mots& f) { return (f & (f - 1)) != 0; };
+  const Mots l0 = reinterpret_cast<Mots>(plusieurs(v & kLigne));
+  const Mots l1 = reinterpret_cast<Mots>(plusieurs(v >> 9 & kLigne));
+  const Mots l2 = reinterpret_cast<Mots>(plusieurs(v >> 18));
+  const Mots b0 = reinterpret_cast<Mots>(plusieurs(v & 07007007U));
+  const Mots b1 = reinterpret_cast<Mots>(plusieurs(v & 070070070U));
+  const Mots b2 = reinterpret_cast<Mots>(plusieurs(v & 0700700700U));
+  return l0 | l1 | l2 | b0 | b1 | b2;
 }
 
 // The contract of `compter_solutions`.
 inline int32_t compter(const Grid& grille, Grid& solution) {
-  // The grid, padded so that a band may be read as 32 values.
-  int32_t cases[96] = {};
   static_assert(sizeof(grille.cells) == 81 * sizeof(int32_t));
-  std::memcpy(cases, &grille.cells, sizeof(grille.cells));
-  // The givens, a band at a time: bit p of donnees[b][v] for a cell of band
-  // b holding v, 0 for an empty cell.
-  uint32_t donnees[3][10];
+  // The givens, a band at a time: bit p of lane d of donnees[b] for a cell
+  // of band b holding digit d + 1 (a row of nine words), and the empty cells.
+  alignas(64) Rangee donnees[3];
+  uint32_t ouvertes[3];
   for (int b = 0; b < 3; ++b) {
+    uint32_t t[10];
+    lire_bande(reinterpret_cast<const int32_t*>(&grille.cells) + std::ptrdiff_t{27} * b, t);
     uint32_t toutes = 0;
-    for (int v = 0; v < 10; ++v) {
-      donnees[b][v] = egaux(cases + std::ptrdiff_t{27} * b, v);
-      toutes |= donnees[b][v];
+    for (const uint32_t k : t) {
+      toutes |= k;
     }
     if (toutes != kBande) {
       return 0;  // a cell that holds no digit is in no solution
     }
+    ouvertes[b] = t[0];
+    for (int d = 0; d < 16; ++d) {
+      donnees[b][d] = d < 9 ? t[d + 1] : 0;
+    }
   }
-  Etat e;
+  // A digit's givens share no line, box or column: each band's row has at
+  // most one cell per line and box, and no two bands share a column.
+  Mots g[3];
+  Mots colonnes[3];
   for (int b = 0; b < 3; ++b) {
-    e.ouvertes[b] = donnees[b][0];
+    g[b] = charger(donnees[b]);
+    colonnes[b] = (g[b] | g[b] >> 9 | g[b] >> 18) & kLigne;
   }
-  // A digit's givens share no line, box or column; its words keep its givens
-  // and lose their lines, boxes and columns and the other digits' givens.
-  for (int d = 0; d < 9; ++d) {
-    uint32_t toutes = 0;  // columns
-    for (int b = 0; b < 3; ++b) {
-      const uint32_t g = donnees[b][d + 1];
-      const uint32_t f0 = g & kLigne;
-      const uint32_t f1 = g >> 9 & kLigne;
-      const uint32_t f2 = g >> 18;
-      const uint32_t colonnes = f0 | f1 | f2;
-      const int n = __builtin_popcount(g);
-      const int lignes = (f0 != 0) + (f1 != 0) + (f2 != 0);
-      const int boites = ((colonnes & 7) != 0) + ((colonnes & 070) != 0) + ((colonnes & 0700) != 0);
-      if (n != lignes || n != boites || (toutes & colonnes) != 0) {
-        return 0;  // repeated givens
-      }
-      toutes |= colonnes;
-    }
-    for (int b = 0; b < 3; ++b) {
-      const uint32_t g = donnees[b][d + 1];
-      e.cand[b][d] = (e.ouvertes[b] & ~kTables.couvre[mini_lignes(g)] & ~(toutes * 01001001U)) | g;
-    }
+  const Mots repetes = doublons(g[0]) | doublons(g[1]) | doublons(g[2]) |
+                       reinterpret_cast<Mots>((colonnes[0] & colonnes[1]) != 0) |
+                       reinterpret_cast<Mots>((colonnes[0] & colonnes[2]) != 0) |
+                       reinterpret_cast<Mots>((colonnes[1] & colonnes[2]) != 0);
+  if (non_nuls(repetes) != 0) {
+    return 0;  // repeated givens
   }
-  if ((e.ouvertes[0] | e.ouvertes[1] | e.ouvertes[2]) == 0) {
-    std::memcpy(&solution.cells, cases, sizeof(solution.cells));  // complete, no digit repeats
+  if ((ouvertes[0] | ouvertes[1] | ouvertes[2]) == 0) {
+    std::memcpy(&solution.cells, &grille.cells, sizeof(solution.cells));  // no digit repeats
     return 1;
   }
-  for (auto& rangee : e.cand) {
-    for (int d = 9; d < 16; ++d) {
-      rangee[d] = 0;
-    }
+  // Each digit's words keep its givens and lose their lines, boxes and
+  // columns and the other digits' givens; written as whole rows.
+  constexpr Mots kNeuf = {kBande, kBande, kBande, kBande, kBande, kBande, kBande, kBande, kBande};
+  const Mots autres = ~((colonnes[0] | colonnes[1] | colonnes[2]) * 01001001U);
+  Etat e;
+  for (int b = 0; b < 3; ++b) {
+    const Mots& v = g[b];
+    const Mots c = colonnes[b];
+    const Mots couvre =
+        (reinterpret_cast<Mots>((v & kLigne) != 0) & kLigne) |
+        (reinterpret_cast<Mots>((v & (kLigne << 9)) != 0) & kLigne << 9) |
+        (reinterpret_cast<Mots>((v & (kLigne << 18)) != 0) & kLigne << 18) |
+        (reinterpret_cast<Mots>((c & 7) != 0) & 07007007U) |
+        (reinterpret_cast<Mots>((c & 070) != 0) & 070070070U) |
+        (reinterpret_cast<Mots>((c & 0700) != 0) & 0700700700U);
+    ranger(e.cand[b], (ouvertes[b] & ~couvre & autres & kNeuf) | v);
+    e.ouvertes[b] = ouvertes[b];
   }
   e.sales = e.nues = e.colonnes = e.ecart_ = 0;
   change(e, kMots);  // every word goes through every rule once
