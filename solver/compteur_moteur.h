@@ -392,17 +392,18 @@ inline bool regle_bande(Etat& e) {
     if (w == 0) {
       return false;
     }
-    if (w != avant) {
-      e.cand[b][d] = w;
-      e.nues |= uint64_t{1} << k;
-      e.colonnes |= uint64_t{1} << k;
-    }
     // After the rule, a line with one cell left has that cell's box to
-    // itself: the cell is d's with nothing more to check in this band.
+    // itself: the cell is d's with nothing more to check in this band. The
+    // placement writes w itself (and marks it changed): the row it reads
+    // whole then waits for no store of w.
     const uint32_t s = seules(w) & e.ouvertes[b];
     if (s != 0) {
       poser(e, d, b, s, w);
       e.sales &= ~(uint64_t{1} << k);  // w is the rule's own word
+    } else if (w != avant) {
+      e.cand[b][d] = w;
+      e.nues |= uint64_t{1} << k;
+      e.colonnes |= uint64_t{1} << k;
     }
   }
   return true;
