@@ -733,17 +733,19 @@ inline void lire_bande(const int32_t* r, uint32_t (&t)[10]) {
 #endif
 }
 
-// The lanes of v that hold two cells or more of one line or one box of a
-// band, as a vector of all ones there.
+// Not 0 in the lanes of v that hold two cells or more of one line or one
+// box of a band.
 inline Mots doublons(const Mots& v) {
-  const auto plusieurs = [](const Mots& f) { return (f & (f - 1)) != 0; };
-  const Mots l0 = reinterpret_cast<Mots>(plusieurs(v & kLigne));
-  const Mots l1 = reinterpret_cast<Mots>(plusieurs(v >> 9 & kLigne));
-  const Mots l2 = reinterpret_cast<Mots>(plusieurs(v >> 18));
-  const Mots b0 = reinterpret_cast<Mots>(plusieurs(v & 07007007U));
-  const Mots b1 = reinterpret_cast<Mots>(plusieurs(v & 070070070U));
-  const Mots b2 = reinterpret_cast<Mots>(plusieurs(v & 0700700700U));
-  return l0 | l1 | l2 | b0 | b1 | b2;
+  const auto plusieurs = [](const Mots& f) { return f & (f - 1); };
+  return plusieurs(v & kLigne) | plusieurs(v >> 9 & kLigne) | plusieurs(v >> 18) |
+         plusieurs(v & 07007007U) | plusieurs(v & 070070070U) | plusieurs(v & 0700700700U);
+}
+
+// m in the lanes where f, a field of `largeur` bits, is not 0; 0 elsewhere
+// (no comparison, which AVX2 would pay twice).
+inline Mots si_present(const Mots& f, uint32_t largeur, uint32_t m) {
+  // f + 2^largeur - 1 reaches bit `largeur` when f is not 0.
+  return (0U - ((f + ((1U << largeur) - 1)) >> largeur)) & m;
 }
 
 // The contract of `compter_solutions`.
@@ -777,9 +779,8 @@ inline int32_t compter(const Grid& grille, Grid& solution) {
     colonnes[b] = (g[b] | g[b] >> 9 | g[b] >> 18) & kLigne;
   }
   const Mots repetes = doublons(g[0]) | doublons(g[1]) | doublons(g[2]) |
-                       reinterpret_cast<Mots>((colonnes[0] & colonnes[1]) != 0) |
-                       reinterpret_cast<Mots>((colonnes[0] & colonnes[2]) != 0) |
-                       reinterpret_cast<Mots>((colonnes[1] & colonnes[2]) != 0);
+                       (colonnes[0] & colonnes[1]) | (colonnes[0] & colonnes[2]) |
+                       (colonnes[1] & colonnes[2]);
   if (non_nuls(repetes) != 0) {
     return 0;  // repeated givens
   }
@@ -795,13 +796,10 @@ inline int32_t compter(const Grid& grille, Grid& solution) {
   for (int b = 0; b < 3; ++b) {
     const Mots& v = g[b];
     const Mots c = colonnes[b];
-    const Mots couvre =
-        (reinterpret_cast<Mots>((v & kLigne) != 0) & kLigne) |
-        (reinterpret_cast<Mots>((v & (kLigne << 9)) != 0) & kLigne << 9) |
-        (reinterpret_cast<Mots>((v & (kLigne << 18)) != 0) & kLigne << 18) |
-        (reinterpret_cast<Mots>((c & 7) != 0) & 07007007U) |
-        (reinterpret_cast<Mots>((c & 070) != 0) & 070070070U) |
-        (reinterpret_cast<Mots>((c & 0700) != 0) & 0700700700U);
+    const Mots couvre = si_present(v & kLigne, 9, kLigne) |
+                        si_present(v >> 9 & kLigne, 9, kLigne << 9) |
+                        si_present(v >> 18, 9, kLigne << 18) | si_present(c & 7, 3, 07007007U) |
+                        si_present(c >> 3 & 7, 3, 070070070U) | si_present(c >> 6, 3, 0700700700U);
     ranger(e.cand[b], (ouvertes[b] & ~couvre & autres & kNeuf) | v);
     e.ouvertes[b] = ouvertes[b];
   }
