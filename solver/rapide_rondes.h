@@ -529,27 +529,25 @@ struct Parmi {
     if (nul(w[0] | w[1] | w[2])) {
       return false;
     }
+    // Singles come only from false candidates taken away: the units' writes
+    // are right once their false candidates taken away are those the writes
+    // were found on (none at first).
+    Lanes avant[3] = {};
     for (int go = 0; go < 9; ++go) {
       Lanes otes[3];
       Moteur::otes_avant<P>(w, otes);
-      // Singles come only from false candidates taken away.
       Lanes perdus[3];
       for (int b = 0; b < 3; ++b) {
         c[b] = cand[b] & ~otes[b];
         perdus[b] = cand[b] & otes[b] & ~sol[b];
       }
-      if (nul(perdus[0] | perdus[1] | perdus[2])) {
+      if (nul((perdus[0] ^ avant[0]) | (perdus[1] ^ avant[1]) | (perdus[2] ^ avant[2]))) {
         break;
       }
-      Lanes v[3];
-      seuls<P>(c, v);
-      const bool pareil = nul((v[0] ^ w[0]) | (v[1] ^ w[1]) | (v[2] ^ w[2]));
-      w[0] = v[0];
-      w[1] = v[1];
-      w[2] = v[2];
-      if (pareil) {
-        break;
-      }
+      avant[0] = perdus[0];
+      avant[1] = perdus[1];
+      avant[2] = perdus[2];
+      seuls<P>(c, w);
     }
     ecrit<P>(w);
     return true;
