@@ -80,14 +80,27 @@ void parmi_par_grille(Version v, const SolutionVite& solution, const Bandes& don
   }
 }
 
-void parmi(Chemin chemin, const SolutionVite& solution, const Bandes& donnees, BilanVite& bilan) {
+// Whether `resoudre_parmi` has an engine of its own on this path.
+bool par_rondes(Chemin chemin) {
 #if defined(SUDOKU_COUNTER_X86)
-  if (chemin == Chemin::avx512 && solution.valide && chemin_possible(chemin)) {
+  return chemin == Chemin::avx512 && chemin_possible(chemin);
+#else
+  static_cast<void>(chemin);
+  return false;
+#endif
+}
+
+void parmi(bool rondes, Version v, const SolutionVite& solution, const Bandes& donnees,
+           BilanVite& bilan) {
+#if defined(SUDOKU_COUNTER_X86)
+  if (rondes && solution.valide) {
     parmi_avx512(solution.mots.data(), donnees.data(), bilan);
     return;
   }
+#else
+  static_cast<void>(rondes);
 #endif
-  parmi_par_grille(version(chemin), solution, donnees, bilan);
+  parmi_par_grille(v, solution, donnees, bilan);
 }
 
 }  // namespace
@@ -118,20 +131,13 @@ void prepare_solution(const Grid& solution, SolutionVite& prete) {
 
 void resoudre_parmi_par(Chemin chemin, const SolutionVite& solution, const Bandes& donnees,
                         BilanVite& bilan) {
-  parmi(chemin, solution, donnees, bilan);
+  parmi(par_rondes(chemin), version(chemin), solution, donnees, bilan);
 }
 
 void resoudre_parmi(const SolutionVite& solution, const Bandes& donnees, BilanVite& bilan) {
-#if defined(SUDOKU_COUNTER_X86)
-  static const bool par_rondes =
-      chemin_choisi() == Chemin::avx512 && chemin_possible(Chemin::avx512);
-  if (par_rondes && solution.valide) {
-    parmi_avx512(solution.mots.data(), donnees.data(), bilan);
-    return;
-  }
-#endif
+  static const bool rondes = par_rondes(chemin_choisi());
   static const Version choisie = version(chemin_choisi());
-  parmi_par_grille(choisie, solution, donnees, bilan);
+  parmi(rondes, choisie, solution, donnees, bilan);
 }
 
 void resoudre_vite_par(Chemin chemin, Grid& grille, Resolution& etat, Journal* journal) {
