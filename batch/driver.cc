@@ -9,7 +9,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cmath>
 #include <condition_variable>
 #include <csignal>
 #include <cstring>
@@ -415,7 +414,8 @@ std::string seconds_text(double seconds) {
     append_printf(text, tr("%d min %02d s"), static_cast<int>(seconds) / 60,
                   static_cast<int>(seconds) % 60);
   } else {
-    append_printf(text, tr("%d s"), static_cast<int>(std::lround(seconds)));
+    // Rounded: under a minute here, and never negative.
+    append_printf(text, tr("%d s"), static_cast<int>(seconds + 0.5));
   }
   return text;
 }
