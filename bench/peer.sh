@@ -2,10 +2,14 @@
 # sudoku-batch side by side with a peer solver, qqwing (Debian package
 # qqwing), on the same puzzle files in one run. Each command runs whole, its
 # output to /dev/null, RUNS times; the figures are medians of its CPU time
-# (user + system) and wall time, taken to the millisecond by the shell's
-# `time` (sudoku-batch's count of the first 5,000 puzzles, which lasts about
-# a hundredth of a second, is timed ten runs at a time), and of its peak
-# resident memory, from /usr/bin/time.
+# and wall time, and of its peak resident memory, from /usr/bin/time. The CPU
+# time is the command's own, from `perf stat -e task-clock` (from the
+# command's start to its end, threads included) where perf may count, else
+# user + system to the millisecond from the shell's `time`, which also
+# counts the shell's fork before each command: several milliseconds on some
+# machines. Wall time is the shell's. sudoku-batch's count of the first
+# 5,000 puzzles, which lasts about a hundredth of a second, is timed ten runs
+# at a time.
 #
 #   a. solve: sudoku-batch --format=line --jobs 1 against qqwing --solve
 #      --one-line, over the whole 17-clue collection;
@@ -18,7 +22,8 @@
 #      for /bin/true on a small virtual machine) do not count for the
 #      puzzles;
 #   c. jobs:  sudoku-batch --format=line --jobs 2 against --jobs 1, wall
-#      clock, over the whole collection;
+#      clock from the shell's time (no perf around them), over the whole
+#      collection;
 #   d. memory: peak resident memory of sudoku-batch --format=line over the
 #      first 5,000 puzzles and over the whole collection.
 #
@@ -76,6 +81,12 @@ tdoku_lines=$(repeat "$data/tdoku_unique18.txt" "${TDOKU_COPIES:-200}" "$work/td
 declare -A cpu wall rss
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
+# Whether perf may count this user's processes here.
+clock=shell
+if command -v perf >/dev/null && perf stat -x, -e task-clock -o /dev/null true 2>/dev/null; then
+  clock=perf
+fi
+
 # measure NAME INPUT COMMAND...: runs COMMAND RUNS times with standard input
 # INPUT and standard output /dev/null; a failing run stops the script. Sets
 # cpu[NAME] and wall[NAME] to the medians, in seconds. With `repeat` set to
@@ -86,7 +97,12 @@ runs_of() {
   local input=$1 k
   shift
   for ((k = 0; k < repeat; k++)); do
-    "$@" <"$input" >/dev/null 2>"$work/err.txt" || return 1
+    if [[ $clock == perf ]]; then
+      perf stat -x, -e task-clock --append -o "$work/clock.txt" -- "$@" <"$input" >/dev/null \
+        2>"$work/err.txt" || return 1
+    else
+      "$@" <"$input" >/dev/null 2>"$work/err.txt" || return 1
+    fi
   done
 }
 measure() {
@@ -95,13 +111,19 @@ measure() {
   local results=$work/$name.txt TIMEFORMAT='%3R %3U %3S'
   : >"$results"
   for ((n = 0; n < runs; n++)); do
+    : >"$work/clock.txt"
     if ! { time runs_of "$input" "$@"; } 2>"$work/time.txt"; then
       echo "peer.sh: '$*' failed:" >&2
       cat "$work/err.txt" >&2
       exit 1
     fi
-    awk -v k="$repeat" -v f="$([[ $repeat == 1 ]] && echo %.3f || echo %.4f)" \
-      '{ printf f " " f "\n", $1 / k, ($2 + $3) / k }' "$work/time.txt" >>"$results"
+    # perf's lines: milliseconds,msec,task-clock,...
+    awk -F, '$3 == "task-clock" { ms += $1; n++ } END { print n + 0, ms / 1000 }' \
+      "$work/clock.txt" >"$work/perf.txt"
+    awk -v k="$repeat" -v f="$([[ $repeat == 1 ]] && echo %.3f || echo %.4f)" -v clock="$clock" \
+      'NR == FNR { counted = $1; seconds = $2; next }
+       { cpu = clock == "perf" && counted == k ? seconds : $2 + $3
+         printf f " " f "\n", $1 / k, cpu / k }' "$work/perf.txt" "$work/time.txt" >>"$results"
   done
   wall[$name]=$(awk '{ print $1 }' "$results" | median)
   cpu[$name]=$(awk '{ print $2 }' "$results" | median)
@@ -172,6 +194,11 @@ if has avx2 bmi1 bmi2 popcnt; then
 fi
 echo "solution counter version for this processor: $version"
 echo "puzzles: $puzzles ($all lines); $runs runs per command, medians"
+if [[ $clock == perf ]]; then
+  echo "CPU time: each command's own, from perf stat -e task-clock"
+else
+  echo "CPU time: user + system from the shell's time (perf cannot count here), with its forks"
+fi
 echo
 
 if [[ -n $qqwing ]]; then
@@ -211,11 +238,13 @@ else
   measure batch_solve /dev/null "$batch" --format=line --jobs 1 "$puzzles"
 fi
 
-measure batch_jobs2 /dev/null "$batch" --format=line --jobs 2 "$puzzles"
+# Wall clock without perf around the program (its own start-up would count).
+clock=shell measure batch_jobs1 /dev/null "$batch" --format=line --jobs 1 "$puzzles"
+clock=shell measure batch_jobs2 /dev/null "$batch" --format=line --jobs 2 "$puzzles"
 echo "c. jobs, whole collection (wall seconds)"
-echo "   --jobs 1                                ${wall[batch_solve]} s  (CPU ${cpu[batch_solve]} s)"
+echo "   --jobs 1                                ${wall[batch_jobs1]} s  (CPU ${cpu[batch_jobs1]} s)"
 echo "   --jobs 2                                ${wall[batch_jobs2]} s  (CPU ${cpu[batch_jobs2]} s)"
-echo "   wall-clock speed-up                     $(ratio "${wall[batch_solve]}" "${wall[batch_jobs2]}")"
+echo "   wall-clock speed-up                     $(ratio "${wall[batch_jobs1]}" "${wall[batch_jobs2]}")"
 echo
 
 peak batch_5000 "$batch" --format=line "$work/first5000.txt"
@@ -246,7 +275,7 @@ if [[ -n $qqwing ]]; then
     target tdoku 210 "count, tdoku_unique18 repeated"
   fi
   printf '   %-44s %8s %8s\n' "--jobs 2 wall-clock speed-up" \
-    "$(ratio "${wall[batch_solve]}" "${wall[batch_jobs2]}")" "~1.9"
+    "$(ratio "${wall[batch_jobs1]}" "${wall[batch_jobs2]}")" "~1.9"
   printf '   %-44s %8s %8s\n' "peak memory, all / first 5000" \
     "$(awk -v a="${rss[batch_all]}" -v b="${rss[batch_5000]}" 'BEGIN { printf "%.3f", a / b }')" "~1"
 fi
