@@ -31,8 +31,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t kBlock = std::size_t{1} << 18;  // bytes per read
-constexpr std::size_t kChunk = 256;                   // records per chunk
+// Bytes per read. Larger blocks save no time: each first touch of a fresh
+// page of the block costs a page fault, dear on some machines.
+constexpr std::size_t kBlock = std::size_t{1} << 16;
+constexpr std::size_t kChunk = 256;  // records per chunk
 // Puzzles per chunk when making them: deep ones take long enough each for
 // the output to follow them one by one.
 constexpr std::size_t kMadeChunk = 64;
