@@ -416,8 +416,9 @@ std::string seconds_text(double seconds) {
     append_printf(text, tr("%d min %02d s"), static_cast<int>(seconds) / 60,
                   static_cast<int>(seconds) % 60);
   } else {
-    // Rounded: under a minute here, and never negative.
-    append_printf(text, tr("%d s"), static_cast<int>(seconds + 0.5));
+    // Rounded half up, as lround does for a time (never negative), without
+    // the maths library.
+    append_printf(text, tr("%d s"), static_cast<int>(2 * seconds + 1) / 2);
   }
   return text;
 }
