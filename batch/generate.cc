@@ -109,13 +109,7 @@ struct Cases {
   Cases& operator|=(const Cases& o) { return *this = *this | o; }
 };
 
-Cases cases_de(const Grid& g) {
-  Cases x;
-  for (std::size_t c = 0; c < 81; ++c) {
-    x.bandes[c / 27] |= static_cast<uint32_t>(g.cells[c] != 0) << (c % 27);
-  }
-  return x;
-}
+Cases cases_de(const Grid& g) { return Cases{cases_remplies(g)}; }
 
 // The orbits of a symmetry: each orbit's cells, listed once, by its first
 // cell in reading order.

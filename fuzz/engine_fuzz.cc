@@ -50,17 +50,11 @@ void expect_same_state(const Resolution& a, const Resolution& b, const Grid& sta
 void check_parmi(const Grid& solution, const Bandes& donnees, const Grid& start) {
   SolutionVite prete;
   prepare_solution(solution, prete);
-  Grid g;
-  for (std::size_t c = 0; c < 81; ++c) {
-    g.cells[c] = (donnees[c / 27] >> (c % 27) & 1U) != 0 ? solution.cells[c] : 0;
-  }
+  Grid g = grille_des_donnees(solution, donnees);
   Resolution etat;
   resoudre_vite(g, etat);
   const auto b = static_cast<std::size_t>(etat.niter);
-  Bandes remplies{};
-  for (std::size_t c = 0; c < 81; ++c) {
-    remplies[c / 27] |= static_cast<uint32_t>(g.cells[c] != 0) << (c % 27);
-  }
+  const Bandes remplies = cases_remplies(g);
   for (const Chemin chemin : {Chemin::portable, Chemin::avx2, Chemin::avx512}) {
     if (!chemin_possible(chemin)) {
       continue;

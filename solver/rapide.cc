@@ -5,6 +5,7 @@
 // grid's solve otherwise.
 #include "solver/rapide.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -57,11 +58,7 @@ void resout(Version v, Grid& grille, Resolution& etat, Journal* journal) {
 // `resoudre_parmi` by the solve of the grid itself.
 void parmi_par_grille(Version v, const SolutionVite& solution, const Bandes& donnees,
                       BilanVite& bilan) {
-  Grid grille;
-  for (std::size_t c = 0; c < 81; ++c) {
-    const bool donnee = (donnees[c / 27] >> (c % 27) & 1U) != 0;
-    grille.cells[c] = donnee ? solution.grille.cells[c] : 0;
-  }
+  Grid grille = grille_des_donnees(solution.grille, donnees);
   Resolution etat;
   resout(v, grille, etat, nullptr);
   bilan.niter = etat.niter;
@@ -74,10 +71,8 @@ void parmi_par_grille(Version v, const SolutionVite& solution, const Bandes& don
   bilan.drapeaux[0] = etat.posscarre;
   bilan.drapeaux[1] = etat.posscol;
   bilan.drapeaux[2] = etat.posslign;
-  bilan.remplies[0] = bilan.remplies[1] = bilan.remplies[2] = 0;
-  for (std::size_t c = 0; c < 81; ++c) {
-    bilan.remplies[c / 27] |= static_cast<uint32_t>(grille.cells[c] != 0) << (c % 27);
-  }
+  const Bandes remplies = cases_remplies(grille);
+  std::copy(remplies.begin(), remplies.end(), bilan.remplies);
 }
 
 // Whether `resoudre_parmi` has an engine of its own on this path.

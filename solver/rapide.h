@@ -61,6 +61,25 @@ void prepare_solution(const Grid& solution, SolutionVite& prete);
 // A set of cells as three bands of 27 bits, numbered as in `SolutionVite`.
 using Bandes = std::array<uint32_t, 3>;
 
+// The grid holding the digits of `solution` at the cells `donnees` and 0
+// elsewhere.
+inline Grid grille_des_donnees(const Grid& solution, const Bandes& donnees) {
+  Grid grille;
+  for (std::size_t c = 0; c < 81; ++c) {
+    grille.cells[c] = (donnees[c / 27] >> (c % 27) & 1U) != 0 ? solution.cells[c] : 0;
+  }
+  return grille;
+}
+
+// The cells of `grille` that hold something other than 0.
+inline Bandes cases_remplies(const Grid& grille) {
+  Bandes remplies{};
+  for (std::size_t c = 0; c < 81; ++c) {
+    remplies[c / 27] |= static_cast<uint32_t>(grille.cells[c] != 0) << (c % 27);
+  }
+  return remplies;
+}
+
 // What `resoudre_vite` gives of a solve that a puzzle maker reads.
 struct BilanVite {
   int32_t niter;         // as `Resolution::niter`

@@ -301,17 +301,11 @@ TEST(Rapide, SolvesPuzzlesOfAKnownGrid) {
     EXPECT_EQ(prete.valide, c.valide);
     // The solve of the puzzle `bandes`, checked; whether it finishes.
     auto verifie = [&](const Bandes& bandes) {
-      Grid g;
-      for (std::size_t x = 0; x < 81; ++x) {
-        g.cells[x] = (bandes[x / 27] >> (x % 27) & 1U) != 0 ? c.grille.cells[x] : 0;
-      }
+      Grid g = grille_des_donnees(c.grille, bandes);
       Resolution etat;
       resoudre(g, etat);
       const auto b = static_cast<std::size_t>(etat.niter);
-      Bandes remplies{};
-      for (std::size_t x = 0; x < 81; ++x) {
-        remplies[x / 27] |= static_cast<uint32_t>(g.cells[x] != 0) << (x % 27);
-      }
+      const Bandes remplies = cases_remplies(g);
       for (const Chemin chemin : {Chemin::portable, Chemin::avx2, Chemin::avx512}) {
         if (!chemin_possible(chemin)) {
           continue;
