@@ -524,10 +524,11 @@ void write_summary(const Stats& s, bool solved, bool counted, double seconds, Ou
 }
 
 // Worker threads that process chunks in any order; the main thread writes
-// them in the order it queued them.
+// them in the order it queued them and, if asked to, processes the chunks no
+// worker has taken yet while it waits.
 class Pool {
  public:
-  Pool(const Context& cx, unsigned threads) : cx_(cx) {
+  Pool(const Context& cx, unsigned threads, bool helps) : cx_(cx), helps_(helps) {
     // The workers leave SIGINT and SIGTERM to the main thread, whose reads
     // they must interrupt.
     sigset_t stop;
@@ -563,9 +564,22 @@ class Pool {
     work_cv_.notify_one();
   }
 
-  void wait(Chunk* chunk) {
+  // Waits until `chunk` is done; meanwhile a helping caller processes the
+  // chunks no worker has taken yet, oldest first.
+  void wait(Chunk* chunk, Result& result) {
     std::unique_lock<std::mutex> lock(mutex_);
-    done_cv_.wait(lock, [chunk] { return chunk->done; });
+    while (!chunk->done) {
+      if (!helps_ || queue_.empty()) {
+        done_cv_.wait(lock, [chunk] { return chunk->done; });
+        break;
+      }
+      Chunk* own = queue_.front();
+      queue_.pop_front();
+      lock.unlock();
+      process(cx_, *own, result);
+      lock.lock();
+      own->done = true;
+    }
   }
 
  private:
@@ -592,6 +606,7 @@ class Pool {
   }
 
   const Context& cx_;
+  const bool helps_;
   std::mutex mutex_;
   std::condition_variable work_cv_;
   std::condition_variable done_cv_;
@@ -762,7 +777,13 @@ int run(const Config& config) {
     const std::size_t in_flight_max = 2 * static_cast<std::size_t>(jobs);
     std::vector<std::unique_ptr<Chunk>> spare;
     std::deque<std::unique_ptr<Chunk>> in_flight;
-    Pool pool(cx, jobs);
+    // Solving, the main thread is one of the `jobs` threads: between its
+    // reads and writes it processes chunks too, so that no third thread
+    // competes for two processors. A puzzle being made can take minutes, and
+    // the main thread stays free to write each one as soon as it is made.
+    const bool helps = config.generate == 0;
+    Pool pool(cx, helps ? jobs - 1 : jobs, helps);
+    auto own = std::make_unique<Result>();
     bool more = true;
     while (more && !stopped()) {
       std::unique_ptr<Chunk> chunk;
@@ -780,14 +801,14 @@ int run(const Config& config) {
       in_flight.push_back(std::move(chunk));
       while (in_flight.size() >= in_flight_max ||
              ((!more || inputs.idle()) && !in_flight.empty())) {
-        pool.wait(in_flight.front().get());
+        pool.wait(in_flight.front().get(), *own);
         commit(*in_flight.front());
         spare.push_back(std::move(in_flight.front()));
         in_flight.pop_front();
       }
     }
     for (const std::unique_ptr<Chunk>& chunk : in_flight) {
-      pool.wait(chunk.get());
+      pool.wait(chunk.get(), *own);
     }
   }
 
