@@ -773,7 +773,7 @@ int run(const Config& config) {
       out.write(last);
     }
   } else {
-    // At most two chunks per worker in flight: memory stays flat.
+    // At most two chunks per thread in flight: memory stays flat.
     const std::size_t in_flight_max = 2 * static_cast<std::size_t>(jobs);
     std::vector<std::unique_ptr<Chunk>> spare;
     std::deque<std::unique_ptr<Chunk>> in_flight;
