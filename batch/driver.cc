@@ -816,7 +816,9 @@ int run(const Config& config) {
   if (g_stop != 0) {
     return 128 + g_stop;
   }
-  if (svg && !stopped()) {
+  // A run short of time still ends its document: the puzzles made so far.
+  const bool whole = out.error() == 0 && frames.error() == 0;
+  if (svg && whole) {
     std::string text;
     write_svg_header(config.write, stats.puzzles, text);
     out.write(text);
@@ -824,7 +826,7 @@ int run(const Config& config) {
     text.clear();
     write_svg_footer(text);
     out.write(text);
-  } else if (pdf && !stopped()) {
+  } else if (pdf && whole) {
     book->finish([&out](std::string_view bytes) { return out.write(bytes); }, why);
   }
   if (frames.error() != 0) {

@@ -12,6 +12,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "batch/driver.h"
@@ -290,9 +291,30 @@ int run_program(int argc, char** argv) {
           ""))
       ->option_text(tr("NAME"))
       ->needs(generate);
-  auto* seed = app.add_option("--seed", config.seed, tr("the seed (default: a fresh one)"))
-                   ->option_text("S")
-                   ->needs(generate);
+  auto* seed =
+      app.add_option("--seed", config.seed, tr("the seed (default: a fresh one)"))
+          ->check(CLI::Validator(
+              [](const std::string& value) {
+                // Digits only, and no more than 2^64 - 1: a sign or an
+                // overflow would otherwise wrap or clamp to another seed.
+                std::string why;
+                const std::string_view kMax = "18446744073709551615";
+                const std::size_t start = value.find_first_not_of('0');
+                const std::string_view digits = start == std::string::npos
+                                                    ? std::string_view("0")
+                                                    : std::string_view(value).substr(start);
+                if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos ||
+                    digits.size() > kMax.size() ||
+                    (digits.size() == kMax.size() && digits > kMax)) {
+                  batch::append_printf(why,
+                                       tr("'%s' is not a number from 0 to 18446744073709551615"),
+                                       value.c_str());
+                }
+                return why;
+              },
+              ""))
+          ->option_text("S")
+          ->needs(generate);
   app.add_option("--time-limit", config.time_limit, tr("give up after this many seconds"))
       ->check(CLI::Range(0.0, 1e9))
       ->option_text(tr("SECONDS"))

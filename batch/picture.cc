@@ -1,5 +1,7 @@
 #include "batch/picture.h"
 
+#include <algorithm>
+
 #include "batch/messages.h"
 #include "batch/writers.h"
 
@@ -108,7 +110,10 @@ std::string caption_detail(const Picture& picture) {
   std::string detail;
   if (picture.view == View::hint) {
     if (picture.mark < 0) {
-      detail = tr("next move: none, no digit is forced");
+      const bool complete = std::all_of(picture.cells.begin(), picture.cells.end(),
+                                        [](const PictureCell& c) { return c.digit != 0; });
+      detail = complete ? tr("next move: none, the grid is complete")
+                        : tr("next move: none, no digit is forced");
       return detail;
     }
     const char* format = nullptr;

@@ -64,6 +64,19 @@ TEST(Picture, Views) {
   }
 }
 
+// No next move: the caption tells a complete grid from one where nothing
+// is forced, as the text formats do.
+TEST(Picture, HintWithoutAMove) {
+  Picture p;
+  p.view = View::hint;
+  for (PictureCell& cell : p.cells) {
+    cell.digit = 5;
+  }
+  EXPECT_EQ(caption_detail(p), "next move: none, the grid is complete");
+  p.cells[40].digit = 0;
+  EXPECT_EQ(caption_detail(p), "next move: none, no digit is forced");
+}
+
 // The only solution's digits fill what forced placements leave (here the
 // solve is made to have placed nothing), with no step.
 TEST(Picture, SearchedDigitsWhereForcedPlacementsStop) {

@@ -130,14 +130,29 @@ bool is_top_corner(const char* text, std::size_t k, std::size_t kept) {
                                : text[k + 1] == '\x95' && ((b >= 0x92 && b <= 0x94) || b == 0xAD);
 }
 
+// A letter at k: ASCII, or a Latin letter in UTF-8 (U+00C0 to U+024F but
+// the signs U+00D7 and U+00F7), as in "Énigme 1".
+bool letter_at(const char* text, std::size_t k, std::size_t kept) {
+  if (is_letter(text[k])) {
+    return true;
+  }
+  if (k + 1 >= kept || (static_cast<unsigned char>(text[k + 1]) & 0xC0) != 0x80) {
+    return false;
+  }
+  const auto lead = static_cast<unsigned char>(text[k]);
+  const auto next = static_cast<unsigned char>(text[k + 1]);
+  return lead == 0xC3 ? next != 0x97 && next != 0xB7 : lead >= 0xC4 && lead <= 0xC9;
+}
+
+// Every cell character counts, 'x' and 'X' too: a row with a label before
+// it is no heading, whatever marks its empty cells.
 bool is_heading(const char* text, std::size_t start, std::size_t kept) {
-  if (!is_letter(text[start]) || text[start] == 'x' || text[start] == 'X') {
+  if (!letter_at(text, start, kept) || text[start] == 'x' || text[start] == 'X') {
     return false;
   }
   int cells = 0;
   for (std::size_t k = start; k < kept; ++k) {
-    const char c = text[k];
-    cells += is_cell(c) && c != 'x' && c != 'X' ? 1 : 0;
+    cells += is_cell(text[k]) ? 1 : 0;
   }
   return cells < 9;
 }

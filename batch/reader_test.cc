@@ -147,6 +147,12 @@ TEST(Reader, EveryFormAndItsDamage) {
       // Kaggle CSV, a forum list with ratings, a heading.
       {__LINE__, "quizzes,solutions\n" + with(p, '0') + "," + with(q, '0') + "\n", {"2:" + p}},
       {__LINE__, "Grid 01\n" + plain + "Grid 02\n" + rows_of(q, "", "", ""), {"2:" + p, "12:" + q}},
+      {__LINE__, "\u00C9nigme 1\n" + p + "\n\u00E9t\u00E9, 2\n" + q, {"2:" + p, "4:" + q}},
+      // A label before a row is no heading, whatever marks the empty cells.
+      {__LINE__,
+       "A " + with(p, 'x').substr(0, 9) + "\nB " + with(p, '.').substr(9, 9) + "\nC " +
+           with(p, 'x') + "\n",
+       {"1:bad_byte 1 65", "2:bad_byte 1 66", "3:bad_byte 1 67"}},
       // Line ends: CR LF, lone CR, mixed, none at the end; a byte order mark.
       {__LINE__, p + "\r\n\r\n" + p + "\r" + q + "\r\r\n" + p, {P, "3:" + p, "4:" + q, "6:" + p}},
       {__LINE__, repeated(p + "\r", 3), {P, "2:" + p, "3:" + p}},

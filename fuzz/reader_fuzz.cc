@@ -120,9 +120,14 @@ struct Model {
     if (other_section) {
       return Kind::skip;
     }
-    if (std::isalpha(static_cast<unsigned char>(s[0])) != 0 && s[0] != 'x' && s[0] != 'X' &&
-        std::count_if(s.begin(), s.end(),
-                      [](char c) { return is_cell(c) && c != 'x' && c != 'X'; }) < 9) {
+    // A heading starts with a letter other than x or X (ASCII, or U+00C0 to
+    // U+024F in UTF-8 but U+00D7 and U+00F7) and holds fewer than 9 cells.
+    const auto u = [&s](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const bool latin =
+        s.size() >= 2 && (u(1) >> 6) == 2 &&
+        ((u(0) == 0xC3 && u(1) != 0x97 && u(1) != 0xB7) || (u(0) >= 0xC4 && u(0) <= 0xC9));
+    if (((std::isalpha(u(0)) != 0 && s[0] != 'x' && s[0] != 'X') || latin) &&
+        std::count_if(s.begin(), s.end(), is_cell) < 9) {
       return Kind::skip;
     }
     if (full) {

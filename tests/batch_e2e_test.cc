@@ -819,6 +819,33 @@ TEST(BatchGenerate, TimeLimitEndsTheRunWithWhatWasMade) {
   EXPECT_EQ(r.err, "sudoku-batch: time limit reached: 0 of 3 puzzles made\n");
 }
 
+// A picture cut short by the time limit is still a whole document, of the
+// puzzles the message counts.
+TEST(BatchGenerate, TimeLimitEndsAPictureWithWhatWasMade) {
+  for (const char* format : {"--format=svg", "--format=pdf"}) {
+    SCOPED_TRACE(format);
+    const Result r = batch({"--generate=100000000", "--iterations=1-3", "--time-limit=0.5",
+                            "--seed=1", "--jobs=1", format});
+    EXPECT_EQ(r.status, 1);
+    const std::string made = r.err.substr(r.err.find("reached: ") + 9);
+    ASSERT_NE(made.substr(0, 2), "0 ") << r.err;
+    const std::string& text = r.out;
+    if (std::string(format) == "--format=svg") {
+      EXPECT_TRUE(text.ends_with("</svg>\n"));
+      std::size_t frames = 0;
+      const std::string frame = "<g class=\"puzzle\"";
+      for (std::size_t at = text.find(frame); at != std::string::npos;
+           at = text.find(frame, at + 1)) {
+        ++frames;
+      }
+      EXPECT_EQ(frames, std::stoul(made));
+    } else {
+      EXPECT_TRUE(text.starts_with("%PDF-"));
+      EXPECT_NE(text.find("%%EOF", text.size() - 16), std::string::npos);
+    }
+  }
+}
+
 // Ctrl-C while a deep puzzle is being made, which takes minutes: the run
 // ends at once with 130, on the main thread as on a worker.
 TEST(BatchGenerate, InterruptStopsThePuzzleBeingMade) {
@@ -849,7 +876,10 @@ TEST(BatchGenerate, UsageErrors) {
                                              {"--generate=2", "--beyond", "--iterations=3"},
                                              {"--generate=2", "--count"},
                                              {"--iterations=3"},
-                                             {"--seed=3"}}) {
+                                             {"--seed=3"},
+                                             {"--generate=2", "--seed=-1"},
+                                             {"--generate=2", "--seed=18446744073709551616"},
+                                             {"--generate=2", "--seed=1.5"}}) {
     SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : ""));
     const Result r = batch(args);
     EXPECT_EQ(r.status, 2);
