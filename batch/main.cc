@@ -5,6 +5,8 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -216,7 +218,15 @@ int run_program(int argc, char** argv) {
                             tr("show only the first forced placement (the next move)"));
   auto* per_page =
       app.add_option("--per-page", config.write.per_page, tr("pdf: grids a page, 1, 2, 4 or 6"))
-          ->check(CLI::IsMember({1, 2, 4, 6}))
+          ->check(CLI::Validator(
+              [](const std::string& value) {
+                std::string why;
+                if (value != "1" && value != "2" && value != "4" && value != "6") {
+                  batch::append_printf(why, tr("'%s' is not 1, 2, 4 or 6"), value.c_str());
+                }
+                return why;
+              },
+              ""))
           ->option_text(tr("N"));
   const std::map<std::string, batch::Paper> papers{{"a4", batch::Paper::a4},
                                                    {"letter", batch::Paper::letter}};
@@ -228,26 +238,36 @@ int run_program(int argc, char** argv) {
   auto* dialogue = app.add_flag("-d,--dialogue", config.dialogue,
                                 tr("write the answers that sudoku expects, not results"));
   const unsigned processors = std::max(1U, std::thread::hardware_concurrency());
+  // A whole number from lo to hi, in digits only: no sign, no exponent, no
+  // value that would wrap or be clamped to another.
+  auto number_check = [](uint64_t lo, uint64_t hi) {
+    return CLI::Validator(
+        [lo, hi](const std::string& value) {
+          std::string why;
+          uint64_t n = 0;
+          const char* end = value.data() + value.size();
+          const auto [stop, error] = std::from_chars(value.data(), end, n);
+          const bool ok = !value.empty() &&
+                          value.find_first_not_of("0123456789") == std::string::npos &&
+                          stop == end && error == std::errc() && n >= lo && n <= hi;
+          if (!ok) {
+            batch::append_printf(why, tr("'%s' is not a number from %s to %s"), value.c_str(),
+                                 std::to_string(lo).c_str(), std::to_string(hi).c_str());
+          }
+          return why;
+        },
+        "");
+  };
   std::string jobs = "0";
   app.add_option("-j,--jobs", jobs, tr("worker threads, 0 for one per processor (the default)"))
-      ->check(CLI::Validator(
-          [](const std::string& value) {
-            std::string why;
-            if (value.empty() || value.size() > 4 ||
-                value.find_first_not_of("0123456789") != std::string::npos ||
-                std::stoul(value) > 1024) {
-              batch::append_printf(why, tr("'%s' is not a number from 0 to 1024"), value.c_str());
-            }
-            return why;
-          },
-          ""))
+      ->check(number_check(0, 1024))
       ->option_text(tr("N"));
   app.add_flag("-q,--quiet", config.quiet, tr("no progress line"));
   app.add_flag("-s,--stats", config.stats, tr("a summary on standard error at the end"));
   // Making puzzles.
   auto* generate = app.add_option("-g,--generate", config.generate,
                                   tr("make N puzzles that the forced placements solve"))
-                       ->check(CLI::Range(uint64_t{1}, uint64_t{1000000000000}))
+                       ->check(number_check(1, 1000000000000))
                        ->option_text(tr("N"));
   auto range_check = [](int32_t lo, int32_t hi) {
     return CLI::Validator(
@@ -291,32 +311,29 @@ int run_program(int argc, char** argv) {
           ""))
       ->option_text(tr("NAME"))
       ->needs(generate);
-  auto* seed =
-      app.add_option("--seed", config.seed, tr("the seed (default: a fresh one)"))
-          ->check(CLI::Validator(
-              [](const std::string& value) {
-                // Digits only, and no more than 2^64 - 1: a sign or an
-                // overflow would otherwise wrap or clamp to another seed.
-                std::string why;
-                const std::string_view kMax = "18446744073709551615";
-                const std::size_t start = value.find_first_not_of('0');
-                const std::string_view digits = start == std::string::npos
-                                                    ? std::string_view("0")
-                                                    : std::string_view(value).substr(start);
-                if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos ||
-                    digits.size() > kMax.size() ||
-                    (digits.size() == kMax.size() && digits > kMax)) {
-                  batch::append_printf(why,
-                                       tr("'%s' is not a number from 0 to 18446744073709551615"),
-                                       value.c_str());
-                }
-                return why;
-              },
-              ""))
-          ->option_text("S")
-          ->needs(generate);
+  auto* seed = app.add_option("--seed", config.seed, tr("the seed (default: a fresh one)"))
+                   ->check(number_check(0, UINT64_MAX))
+                   ->option_text("S")
+                   ->needs(generate);
   app.add_option("--time-limit", config.time_limit, tr("give up after this many seconds"))
-      ->check(CLI::Range(0.0, 1e9))
+      ->check(CLI::Validator(
+          [](const std::string& value) {
+            // A decimal number of seconds; not NaN, which every comparison
+            // with the clock would let through.
+            std::string why;
+            double seconds = -1;
+            const char* end = value.data() + value.size();
+            const auto [stop, error] = std::from_chars(value.data(), end, seconds);
+            const bool ok = !value.empty() &&
+                            value.find_first_not_of("0123456789.") == std::string::npos &&
+                            stop == end && error == std::errc() && seconds >= 0 && seconds <= 1e9;
+            if (!ok) {
+              batch::append_printf(why, tr("'%s' is not a number of seconds from 0 to 1000000000"),
+                                   value.c_str());
+            }
+            return why;
+          },
+          ""))
       ->option_text(tr("SECONDS"))
       ->needs(generate);
   generate->excludes(count)->excludes(explain)->excludes(hint)->excludes(dialogue);

@@ -611,6 +611,9 @@ TEST(BatchFaults, UsageErrorsEndWithStatusTwo) {
   EXPECT_EQ(batch({"--format=xml"}).err,
             "sudoku-batch: --format: 'xml' is not text, line, csv, jsonl, svg or pdf\n"
             "Try 'sudoku-batch --help' for more information.\n");
+  EXPECT_EQ(batch({"--generate=1e3"}).err,
+            "sudoku-batch: --generate: '1e3' is not a number from 1 to 1000000000000\n"
+            "Try 'sudoku-batch --help' for more information.\n");
 }
 
 // A PDF is not for a terminal: the run stops before reading anything.
@@ -879,7 +882,13 @@ TEST(BatchGenerate, UsageErrors) {
                                              {"--seed=3"},
                                              {"--generate=2", "--seed=-1"},
                                              {"--generate=2", "--seed=18446744073709551616"},
-                                             {"--generate=2", "--seed=1.5"}}) {
+                                             {"--generate=2", "--seed=1.5"},
+                                             {"--generate=5x"},
+                                             {"--generate=0x10"},
+                                             {"--generate=2", "--time-limit=nan"},
+                                             {"--generate=2", "--time-limit=-1"},
+                                             {"--generate=2", "--time-limit=1e10"},
+                                             {"--format=pdf", "--per-page=x"}}) {
     SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : ""));
     const Result r = batch(args);
     EXPECT_EQ(r.status, 2);
