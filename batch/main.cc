@@ -350,6 +350,14 @@ int run_program(int argc, char** argv) {
          "limit passed, 2 a usage error, an unreadable file or a failed write, 130 or\n"
          "143 ended by SIGINT or SIGTERM."));
 
+  // A puzzle may mark its empty cells with '-', so an argument of 81 cell
+  // characters may start with one; no option is made of cell characters, so
+  // it stays a puzzle, with '.' for those cells.
+  for (int k = 1; k < argc; ++k) {
+    if (argv[k][0] == '-' && batch::is_puzzle_operand(argv[k])) {
+      std::replace(argv[k], argv[k] + 81, '-', '.');
+    }
+  }
   const std::string mistake =
       batch::check_arguments(option_names(app), std::vector<std::string>(argv + 1, argv + argc));
   if (!mistake.empty()) {

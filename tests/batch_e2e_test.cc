@@ -511,6 +511,12 @@ TEST(BatchFormats, ExchangedFilesAndTheirDamage) {
   EXPECT_EQ(typo.status, 1);
   EXPECT_EQ(typo.err, "(argument):1: 80 cells; a puzzle line has 81, a row of the block form 9\n");
   EXPECT_EQ(split(typo.out, '\n').size(), 2U);
+  // A puzzle argument may start with '-', an empty cell, where an option would.
+  std::string dashed = "." + p.substr(1);
+  std::replace(dashed.begin(), dashed.end(), '.', '-');
+  const Result dash = batch({"--format=line", dashed, "-c"});
+  EXPECT_EQ(dash.status, 0) << dash.err;
+  EXPECT_EQ(dash.out, batch({"--format=line", "." + p.substr(1), "-c"}).out);
 }
 
 // Standard output and standard error on one terminal: once the terminal has
