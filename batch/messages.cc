@@ -135,7 +135,15 @@ void append_refusal(const Record& record, bool translate, std::string& out) {
                        translate);
       break;
     case Refusal::not_text:
-      out += pick("not text (NUL or control bytes), the input is not read from here on", translate);
+      // The byte is the first refused line's when four refusals in a row
+      // made the input as a whole not text; 0 for a NUL byte.
+      out += record.byte >= 0x80
+                 ? pick(
+                       "not text (bytes that are not ASCII, in line after line), the input is "
+                       "not read from here on",
+                       translate)
+                 : pick("not text (NUL or control bytes), the input is not read from here on",
+                        translate);
       break;
   }
 }
