@@ -210,7 +210,9 @@ Result run_child(const Child& child) {
   int err_file = memfd("stderr");
 
   std::vector<std::string> words = wrapper();
-  int timeout_seconds = child.timeout_seconds * (words.empty() ? 1 : kWrappedTimeoutFactor);
+  // Under a wrapper (valgrind) the program runs slower: its times stretch.
+  const int stretch = words.empty() ? 1 : kWrappedTimeoutFactor;
+  int timeout_seconds = child.timeout_seconds * stretch;
   words.insert(words.end(), child.argv.begin(), child.argv.end());
   std::vector<char*> args;
   args.reserve(words.size() + 1);
@@ -297,9 +299,7 @@ Result run_child(const Child& child) {
   rusage usage{};
   double deadline = now() + timeout_seconds;
   double interrupt_at =
-      child.interrupt_after_ms > 0
-          ? now() + child.interrupt_after_ms * (words.empty() ? 1 : kWrappedTimeoutFactor) / 1000.0
-          : 0;
+      child.interrupt_after_ms > 0 ? now() + child.interrupt_after_ms * stretch / 1000.0 : 0;
   while (capture_open || !reaped) {
     if (interrupt_at > 0 && now() > interrupt_at && !reaped) {
       ::kill(pid, SIGINT);
