@@ -528,7 +528,8 @@ void write_summary(const Stats& s, bool solved, bool counted, double seconds, Ou
 // worker has taken yet while it waits.
 class Pool {
  public:
-  Pool(const Context& cx, unsigned threads, bool helps) : cx_(cx), helps_(helps) {
+  Pool(const Context& cx, unsigned threads, bool helps)
+      : cx_(cx), own_(helps ? std::make_unique<Result>() : nullptr) {
     // The workers leave SIGINT and SIGTERM to the main thread, whose reads
     // they must interrupt.
     sigset_t stop;
@@ -566,19 +567,19 @@ class Pool {
 
   // Waits until `chunk` is done; meanwhile a helping caller processes the
   // chunks no worker has taken yet, oldest first.
-  void wait(Chunk* chunk, Result& result) {
+  void wait(Chunk* chunk) {
     std::unique_lock<std::mutex> lock(mutex_);
     while (!chunk->done) {
-      if (!helps_ || queue_.empty()) {
+      if (own_ == nullptr || queue_.empty()) {
         done_cv_.wait(lock, [chunk] { return chunk->done; });
         break;
       }
-      Chunk* own = queue_.front();
+      Chunk* next = queue_.front();
       queue_.pop_front();
       lock.unlock();
-      process(cx_, *own, result);
+      process(cx_, *next, *own_);
       lock.lock();
-      own->done = true;
+      next->done = true;
     }
   }
 
@@ -606,7 +607,7 @@ class Pool {
   }
 
   const Context& cx_;
-  const bool helps_;
+  const std::unique_ptr<Result> own_;  // the helping caller's, when it helps
   std::mutex mutex_;
   std::condition_variable work_cv_;
   std::condition_variable done_cv_;
@@ -783,7 +784,6 @@ int run(const Config& config) {
     // the main thread stays free to write each one as soon as it is made.
     const bool helps = config.generate == 0;
     Pool pool(cx, helps ? jobs - 1 : jobs, helps);
-    auto own = std::make_unique<Result>();
     bool more = true;
     while (more && !stopped()) {
       std::unique_ptr<Chunk> chunk;
@@ -801,14 +801,14 @@ int run(const Config& config) {
       in_flight.push_back(std::move(chunk));
       while (in_flight.size() >= in_flight_max ||
              ((!more || inputs.idle()) && !in_flight.empty())) {
-        pool.wait(in_flight.front().get(), *own);
+        pool.wait(in_flight.front().get());
         commit(*in_flight.front());
         spare.push_back(std::move(in_flight.front()));
         in_flight.pop_front();
       }
     }
     for (const std::unique_ptr<Chunk>& chunk : in_flight) {
-      pool.wait(chunk.get(), *own);
+      pool.wait(chunk.get());
     }
   }
 

@@ -14,7 +14,6 @@
 #include <map>
 #include <random>
 #include <string>
-#include <string_view>
 #include <thread>
 
 #include "batch/driver.h"
