@@ -263,7 +263,11 @@ class Inputs {
   void cannot_read(const std::string& name, int error, Chunk& chunk) {
     trouble_ = true;
     chunk.trailer += "sudoku-batch: ";
-    append_escaped(name, chunk.trailer);
+    if (name.empty()) {
+      chunk.trailer += "''";  // an empty operand, named as other tools name it
+    } else {
+      append_escaped(name, chunk.trailer);
+    }
     chunk.trailer += ": ";
     chunk.trailer += std::strerror(error);
     chunk.trailer += '\n';

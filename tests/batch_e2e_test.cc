@@ -598,9 +598,11 @@ TEST(BatchTerminal, InterruptEndsTheRunWithItsStatus) {
 
 TEST(BatchFaults, MissingFileIsReportedAndTheRestRead) {
   const TempFile file("present.txt", kGood + "\n");
-  const Result r = batch({"--format=line", "/nonexistent/puzzles.txt", file.path()});
+  const Result r = batch({"--format=line", "/nonexistent/puzzles.txt", "", file.path()});
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.err, "sudoku-batch: /nonexistent/puzzles.txt: No such file or directory\n");
+  EXPECT_EQ(r.err,
+            "sudoku-batch: /nonexistent/puzzles.txt: No such file or directory\n"
+            "sudoku-batch: '': No such file or directory\n");
   EXPECT_EQ(split(r.out, '\n').size(), 1U);
 }
 
