@@ -287,8 +287,8 @@ inline void poser(Etat& e, int d, int b, uint32_t s, uint32_t w) {
   uint64_t mots = uint64_t{retirent(e.cand[b], s) | static_cast<uint32_t>(s != 0) << d} << (16 * b);
   e.cand[b][d] = w;
   const uint32_t colonnes = ((s | s >> 9 | s >> 18) & kLigne) * 01001001U;
-  const int o1 = b == 0 ? 1 : 0;
-  const int o2 = b == 2 ? 1 : 2;
+  const int o1 = 1 >> b;
+  const int o2 = 2 - (b >> 1);
   const uint32_t a1 = e.cand[o1][d];
   const uint32_t a2 = e.cand[o2][d];
   e.cand[o1][d] = a1 & ~colonnes;
@@ -623,16 +623,26 @@ inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
   // leaves them a single); the other bands' cells of its column are counted
   // once each, not per digit.
   uint32_t paires[3];
-  for (int b = 0; b < 3; ++b) {
-    uint32_t une = 0;
-    uint32_t deux = 0;
-    uint32_t trois = 0;
+  {
+    uint64_t une = 0;
+    uint64_t deux = 0;
+    uint64_t trois = 0;
+    uint32_t une2 = 0;
+    uint32_t deux2 = 0;
+    uint32_t trois2 = 0;
     for (int d = 0; d < 9; ++d) {
-      trois |= deux & e.cand[b][d];
-      deux |= une & e.cand[b][d];
-      une |= e.cand[b][d];
+      const uint64_t x = e.cand[0][d] | uint64_t{e.cand[1][d]} << 32;
+      trois |= deux & x;
+      deux |= une & x;
+      une |= x;
+      const uint32_t y = e.cand[2][d];
+      trois2 |= deux2 & y;
+      deux2 |= une2 & y;
+      une2 |= y;
     }
-    paires[b] = e.ouvertes[b] & ~trois;
+    paires[0] = e.ouvertes[0] & ~static_cast<uint32_t>(trois);
+    paires[1] = e.ouvertes[1] & ~static_cast<uint32_t>(trois >> 32);
+    paires[2] = e.ouvertes[2] & ~trois2;
   }
   int bande = -1;
   int cellule = -1;
@@ -650,8 +660,8 @@ inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
     if (b == sautee) {
       continue;
     }
-    const int o1 = b == 0 ? 1 : 0;
-    const int o2 = b == 2 ? 1 : 2;
+    const int o1 = 1 >> b;
+    const int o2 = 2 - (b >> 1);
     const Rangee& r = e.cand[b];
     const Rangee& r1 = e.cand[o1];
     const Rangee& r2 = e.cand[o2];
