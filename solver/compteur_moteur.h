@@ -287,6 +287,8 @@ inline void poser(Etat& e, int d, int b, uint32_t s, uint32_t w) {
   uint64_t mots = uint64_t{retirent(e.cand[b], s) | static_cast<uint32_t>(s != 0) << d} << (16 * b);
   e.cand[b][d] = w;
   const uint32_t colonnes = ((s | s >> 9 | s >> 18) & kLigne) * 01001001U;
+  // The other two bands, without a branch on b (its value changes from one
+  // placement to the next, and a branch on it was often mispredicted).
   const int o1 = 1 >> b;
   const int o2 = 2 - (b >> 1);
   const uint32_t a1 = e.cand[o1][d];
@@ -624,6 +626,9 @@ inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
   // once each, not per digit.
   uint32_t paires[3];
   {
+    // Bands 0 and 1 in one 64-bit word, band 2 in its own: written per band,
+    // g++ packs the three into vector lanes and spends more on shuffles than
+    // the count costs.
     uint64_t une = 0;
     uint64_t deux = 0;
     uint64_t trois = 0;
