@@ -272,6 +272,11 @@ constexpr int kSeuilPasse = 8;
 constexpr int kSeuilPiles = 28;  // never
 #endif
 
+// The other two bands of band b, in order, without a branch on b (its value
+// changes from one placement to the next: a branch on it measured slower).
+inline int autre1(int b) { return 1 >> b; }
+inline int autre2(int b) { return 2 - (b >> 1); }
+
 inline void change(Etat& e, uint64_t mots) {
   e.sales |= mots;
   e.nues |= mots;
@@ -287,10 +292,8 @@ inline void poser(Etat& e, int d, int b, uint32_t s, uint32_t w) {
   uint64_t mots = uint64_t{retirent(e.cand[b], s) | static_cast<uint32_t>(s != 0) << d} << (16 * b);
   e.cand[b][d] = w;
   const uint32_t colonnes = ((s | s >> 9 | s >> 18) & kLigne) * 01001001U;
-  // The other two bands, without a branch on b (its value changes from one
-  // placement to the next: a branch on it measured slower).
-  const int o1 = 1 >> b;
-  const int o2 = 2 - (b >> 1);
+  const int o1 = autre1(b);
+  const int o2 = autre2(b);
   const uint32_t a1 = e.cand[o1][d];
   const uint32_t a2 = e.cand[o2][d];
   e.cand[o1][d] = a1 & ~colonnes;
@@ -665,8 +668,8 @@ inline void chercher(Etat& e, int32_t& n, int32_t* solution) {
     if (b == sautee) {
       continue;
     }
-    const int o1 = 1 >> b;
-    const int o2 = 2 - (b >> 1);
+    const int o1 = autre1(b);
+    const int o2 = autre2(b);
     const Rangee& r = e.cand[b];
     const Rangee& r1 = e.cand[o1];
     const Rangee& r2 = e.cand[o2];
