@@ -1,10 +1,12 @@
-// The fast engine's shortcut in its AVX-512 version (rapide_avx512.cc),
-// under the rules of solver/rapide_moteur.h (unnamed namespace, no inline
-// function of the standard library). Its state, six rows of sixteen words,
-// stays in registers only with AVX-512's thirty-two: built for AVX2 or
-// SSE2 it spills and runs slower than the scans, so those versions scan.
-// The same rounds solve the puzzles of a known complete grid (`Parmi`,
-// further down), more cheaply.
+// The fast engine's shortcut in its AVX2 and AVX-512 versions
+// (rapide_avx2.cc, rapide_avx512.cc), under the rules of
+// solver/rapide_moteur.h (unnamed namespace, no inline function of the
+// standard library). Its state is six rows of nine digit words (`Rangs`):
+// with AVX-512 each row is one register of sixteen lanes; with AVX2, sixteen
+// lanes would take two registers each and spill, so a row is the eight words
+// of digits 1..8 in one register and digit 9's word in a general register.
+// The SSE2 (portable) version scans. With AVX-512 the same rounds also solve
+// the puzzles of a known complete grid (`Parmi`, further down), more cheaply.
 //
 // A phase run by rounds: every unit of the phase is scanned at once, on one
 // and the same grid, and all the singles found are written together; the
@@ -50,9 +52,9 @@
 
 #include "solver/rapide_moteur.h"
 
-// Without AVX-512 (a tool reading this file with other flags) only the
-// scans are here.
-#if defined(__AVX512F__)
+// Without AVX2 (a tool reading this file with other flags) only the scans
+// are here.
+#if defined(__AVX2__)
 
 namespace {
 namespace rondes {
@@ -60,64 +62,200 @@ namespace rondes {
 using vite::kBande;
 using vite::kColonne;
 using vite::kLigne;
-using vite::Lanes;
-using vite::partout;
-using vite::union_des;
 
 constexpr uint32_t kPiles = 0111;  // the first column of each stack, in a line
 
-constexpr Lanes kIota = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+#if defined(__AVX512F__)
+// A band's nine digit words: lanes 0..8 of one AVX-512 register (9..15 0).
+using Rangs = vite::Lanes;
+using vite::partout;
+using vite::union_des;
+
+constexpr Rangs kIota = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
 
 // All bits set in the lanes where `oui` is not 0.
-inline Lanes si(Lanes oui) { return __builtin_convertvector(oui != 0U, Lanes); }
+inline Rangs si(Rangs oui) { return __builtin_convertvector(oui != 0U, Rangs); }
 
 // Whether every lane is 0.
-inline bool nul(Lanes v) {
+inline bool nul(Rangs v) {
   const auto x = reinterpret_cast<__m512i>(v);
   return _mm512_test_epi32_mask(x, x) == 0;
 }
 
 // The lanes where v & m is 0 (`sans`), or not (`avec`).
-inline __mmask16 sans(Lanes v, uint32_t m) {
+inline __mmask16 sans(Rangs v, uint32_t m) {
   return _mm512_testn_epi32_mask(reinterpret_cast<__m512i>(v),
                                  _mm512_set1_epi32(static_cast<int>(m)));
 }
-inline __mmask16 avec(Lanes v, uint32_t m) {
+inline __mmask16 avec(Rangs v, uint32_t m) {
   return _mm512_test_epi32_mask(reinterpret_cast<__m512i>(v),
                                 _mm512_set1_epi32(static_cast<int>(m)));
 }
 
+// Whether a lane of v meets m.
+inline bool touche(Rangs v, uint32_t m) { return avec(v, m) != 0; }
+
+// All bits set in the nine digits' lanes.
+inline Rangs neuf() { return si((Rangs{} + 0x1FFU) >> kIota & 1U); }
+
+// Adds to faute the bits that two lanes or more of v hold.
+inline void en_double(Rangs v, Rangs& faute) {
+  Rangs w = __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7);
+  faute |= v & w;
+  v |= w;
+  w = __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3, 12, 13, 14, 15, 8, 9, 10, 11);
+  faute |= v & w;
+  v |= w;
+  w = __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13);
+  faute |= v & w;
+  v |= w;
+  w = __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
+  faute |= v & w;
+}
+
+// The union of the lanes, in u and in every lane.
+inline Rangs union_partout(Rangs r, uint32_t& u) {
+  partout(r);
+  u = r[0];
+  return r;
+}
+
+// Lane d: the value d + 1; and 1 in the digits' lanes.
+constexpr Rangs kValeurs = kIota + 1U;
+constexpr Rangs kChiffres = (Rangs{} + 0x1FFU) >> kIota & 1U;
+
+#else
+// A band's nine digit words with AVX2: digits 0..7 in the lanes of one
+// 256-bit register, digit 8 in a general register beside it. Sixteen lanes,
+// two 256-bit halves the second nearly empty, would not leave the state and
+// a round's values room in the sixteen vector registers.
+using Huit = uint32_t __attribute__((vector_size(32)));
+
+struct Rangs {
+  Huit v;      // digits 0..7
+  uint32_t x;  // digit 8
+
+  friend Rangs operator|(Rangs a, Rangs b) { return {a.v | b.v, a.x | b.x}; }
+  friend Rangs operator&(Rangs a, Rangs b) { return {a.v & b.v, a.x & b.x}; }
+  friend Rangs operator^(Rangs a, Rangs b) { return {a.v ^ b.v, a.x ^ b.x}; }
+  friend Rangs operator|(Rangs a, uint32_t m) { return {a.v | m, a.x | m}; }
+  friend Rangs operator&(Rangs a, uint32_t m) { return {a.v & m, a.x & m}; }
+  friend Rangs operator^(Rangs a, uint32_t m) { return {a.v ^ m, a.x ^ m}; }
+  friend Rangs operator-(Rangs a, uint32_t m) { return {a.v - m, a.x - m}; }
+  friend Rangs operator*(Rangs a, uint32_t m) { return {a.v * m, a.x * m}; }
+  friend Rangs operator<<(Rangs a, int k) { return {a.v << k, a.x << k}; }
+  friend Rangs operator>>(Rangs a, int k) { return {a.v >> k, a.x >> k}; }
+  Rangs operator~() const { return {~v, ~x}; }
+  Rangs& operator|=(Rangs b) { return *this = *this | b; }
+  Rangs& operator&=(Rangs b) { return *this = *this & b; }
+};
+
+inline Rangs si(Rangs oui) {
+  return {__builtin_convertvector(oui.v != 0U, Huit), oui.x != 0 ? ~0U : 0U};
+}
+
+inline bool nul(Rangs r) {
+  const auto v = reinterpret_cast<__m256i>(r.v);
+  return _mm256_testz_si256(v, v) != 0 && r.x == 0;
+}
+
+inline bool touche(Rangs v, uint32_t m) { return !nul(v & m); }
+
+inline Rangs neuf() { return {Huit{} + ~0U, ~0U}; }
+
+// The union of the nine words, and the same in every lane.
+inline uint32_t union_des(Rangs r) {
+  Huit v = r.v | __builtin_shufflevector(r.v, r.v, 4, 5, 6, 7, 0, 1, 2, 3);
+  v |= __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5);
+  v |= __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6);
+  return v[0] | r.x;
+}
+inline Rangs union_partout(Rangs r, uint32_t& u) {
+  u = union_des(r);
+  return {Huit{} + u, u};
+}
+
+inline void en_double(Rangs r, Rangs& faute) {
+  Huit v = r.v;
+  Huit w = __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3);
+  faute.v |= v & w;
+  v |= w;
+  w = __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5);
+  faute.v |= v & w;
+  v |= w;
+  w = __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6);
+  faute.v |= v & w;
+  v |= w;
+  faute.x |= v[0] & r.x;  // digit 8 with one of the others
+}
+
+constexpr Rangs kValeurs = {{1, 2, 3, 4, 5, 6, 7, 8}, 9};
+constexpr Rangs kChiffres = {{1, 1, 1, 1, 1, 1, 1, 1}, 1};
+
+// The nine words, to memory.
+inline void ranger(uint32_t* mots, Rangs r) {
+  std::memcpy(mots, &r.v, sizeof(r.v));
+  mots[8] = r.x;
+}
+
+// The 27 values of a band's cells as four words of bits (bit q of
+// valeurs[k]: bit k of cell q's value); not 0 when a value is outside 0..9.
+inline uint32_t lit_bande(const int32_t* bande, uint32_t (&valeurs)[4]) {
+  __m256i huit[4];
+  for (int q = 0; q < 3; ++q) {
+    std::memcpy(&huit[q], bande + std::ptrdiff_t{8} * q, sizeof(huit[q]));
+  }
+  huit[3] = _mm256_maskload_epi32(bande + 24, _mm256_setr_epi32(-1, -1, -1, 0, 0, 0, 0, 0));
+  const __m256i neuf = _mm256_set1_epi32(9);
+  uint32_t hors = 0;
+  for (int k = 0; k < 4; ++k) {
+    valeurs[k] = 0;
+  }
+  for (int q = 0; q < 4; ++q) {
+    // Unsigned: a negative value is above 9 too.
+    const __m256i dedans = _mm256_cmpeq_epi32(_mm256_max_epu32(huit[q], neuf), neuf);
+    hors |= (~static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(dedans))) & 0xFFU)
+            << (8 * q);
+    for (int k = 0; k < 4; ++k) {
+      const __m256i haut = _mm256_slli_epi32(huit[q], 31 - k);  // bit k as the sign
+      valeurs[k] |= static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(haut))) << (8 * q);
+    }
+  }
+  return hors;
+}
+#endif
+
 // The cells of the band words holding bits 0..8 of c, as columns: each
 // bit i set in all three lines.
-inline Lanes colonnes(Lanes c) { return c | c << 9 | c << 18; }
+inline Rangs colonnes(Rangs c) { return c | c << 9 | c << 18; }
 
 // The whole lines of band words that hold a bit of x.
-inline Lanes lignes_de(Lanes x) {
+inline Rangs lignes_de(Rangs x) {
   return (si(x & kLigne) & kLigne) | (si(x & kLigne << 9) & kLigne << 9) |
          (si(x & kLigne << 18) & kLigne << 18);
 }
 
 // Bit 3s (s = stack) for each stack of the nine bits of x with at least one
 // bit set; `plus`: with at least two.
-inline Lanes piles(Lanes x) { return (x | x >> 1 | x >> 2) & kPiles; }
-inline Lanes piles_plus(Lanes x) {
-  const Lanes x1 = x >> 1;
-  const Lanes x2 = x >> 2;
+inline Rangs piles(Rangs x) { return (x | x >> 1 | x >> 2) & kPiles; }
+inline Rangs piles_plus(Rangs x) {
+  const Rangs x1 = x >> 1;
+  const Rangs x2 = x >> 2;
   return ((x & x1) | (x & x2) | (x1 & x2)) & kPiles;
 }
 
 // The three lines of band words, nine bits each.
 struct Lignes {
-  Lanes l0, l1, l2;
-  explicit Lignes(Lanes w) : l0(w & kLigne), l1(w >> 9 & kLigne), l2(w >> 18) {}
-  Lanes impair() const { return l0 ^ l1 ^ l2; }                // columns with one or three
-  Lanes deux() const { return (l0 & l1) | (l2 & (l0 | l1)); }  // with two or three
-  Lanes une() const { return l0 | l1 | l2; }
+  Rangs l0, l1, l2;
+  explicit Lignes(Rangs w) : l0(w & kLigne), l1(w >> 9 & kLigne), l2(w >> 18) {}
+  Rangs impair() const { return l0 ^ l1 ^ l2; }                // columns with one or three
+  Rangs deux() const { return (l0 & l1) | (l2 & (l0 | l1)); }  // with two or three
+  Rangs une() const { return l0 | l1 | l2; }
 };
 
 struct Moteur {
-  Lanes cand[3];   // [band], lane d: the empty cells where digit d + 1 may go
-  Lanes poses[3];  // [band], lane d: the cells holding d + 1
+  Rangs cand[3];   // [band], lane d: the empty cells where digit d + 1 may go
+  Rangs poses[3];  // [band], lane d: the cells holding d + 1
   uint32_t ouvertes[3];
   int32_t vides;
   uint32_t serie;   // rounds that placed so far
@@ -129,83 +267,87 @@ struct Moteur {
     vue[0] = vue[1] = vue[2] = ~0U;
     uint32_t hors = 0;
     for (int b = 0; b < 3; ++b) {
-      // The band's 27 cells in two rows of lanes; bit q of valeurs[k]: bit k
-      // of the value of cell q.
+      // Bit q of valeurs[k]: bit k of the value of the band's cell q.
+      uint32_t valeurs[4];
+#if defined(__AVX512F__)
       const int32_t* bande = cases + std::ptrdiff_t{27} * b;
       const __m512i bas = _mm512_loadu_si512(bande);
       const __m512i haut = _mm512_maskz_loadu_epi32(0x7FF, bande + 16);
-      const __m512i neuf = _mm512_set1_epi32(9);
-      hors |= static_cast<uint32_t>(_mm512_cmpgt_epu32_mask(bas, neuf)) |
-              _mm512_cmpgt_epu32_mask(haut, neuf);
-      uint32_t valeurs[4];
+      const __m512i plafond = _mm512_set1_epi32(9);
+      hors |= static_cast<uint32_t>(_mm512_cmpgt_epu32_mask(bas, plafond)) |
+              _mm512_cmpgt_epu32_mask(haut, plafond);
       for (int k = 0; k < 4; ++k) {
         const __m512i bit = _mm512_set1_epi32(1 << k);
         valeurs[k] = static_cast<uint32_t>(_mm512_test_epi32_mask(bas, bit)) |
                      static_cast<uint32_t>(_mm512_test_epi32_mask(haut, bit)) << 16;
       }
+      Rangs p = Rangs{} + kBande;
+#else
+      hors |= lit_bande(cases + std::ptrdiff_t{27} * b, valeurs);
+      Rangs p = neuf() & kBande;
+#endif
       // Lane d: the cells whose value has the bits of d + 1, each of them.
-      Lanes p = Lanes{} + kBande;
       for (int k = 0; k < 4; ++k) {
-        const Lanes un = si((kIota + 1U) >> k & 1U);
+        const Rangs un = si(kValeurs >> k & 1U);
         p &= (un & valeurs[k]) | (~un & ~valeurs[k]);
       }
-      poses[b] = p & si((Lanes{} + 0x1FFU) >> kIota & 1U);
-      cand[b] = ((Lanes{} + 0x1FFU) >> kIota & 1U) * kBande;
+      poses[b] = p & neuf();
+      cand[b] = kChiffres * kBande;
       ouvertes[b] = kBande;
     }
     vides = 81;
-    const Lanes p[3] = {poses[0], poses[1], poses[2]};
+    const Rangs p[3] = {poses[0], poses[1], poses[2]};
     ecrit(p);
     return hors == 0;
   }
 
   // Writes the digits p (per band, lane d: the cells of d + 1), ruling each
   // out of its line, box and column.
-  void ecrit(const Lanes* p) {
-    Lanes c[3];
+  void ecrit(const Rangs* p) {
+    Rangs c[3];
     for (int b = 0; b < 3; ++b) {
       c[b] = Lignes(p[b]).une();
     }
-    const Lanes hors_colonnes = ~colonnes(c[0] | c[1] | c[2]);
+    const Rangs hors_colonnes = ~colonnes(c[0] | c[1] | c[2]);
     for (int b = 0; b < 3; ++b) {
-      Lanes remplies = p[b];
-      partout(remplies);
-      const Lanes lignes = lignes_de(p[b]);
-      const Lanes boites = colonnes(piles(c[b]) * 7U);
+      uint32_t u;
+      const Rangs remplies = union_partout(p[b], u);
+      const Rangs lignes = lignes_de(p[b]);
+      const Rangs boites = colonnes(piles(c[b]) * 7U);
       cand[b] &= hors_colonnes & ~(remplies | lignes | boites);
       poses[b] |= p[b];
-      ouvertes[b] &= ~remplies[0];
-      vides -= __builtin_popcount(remplies[0]);
+      ouvertes[b] &= ~u;
+      vides -= __builtin_popcount(u);
     }
   }
 
   // The singles of every unit of phase P among the candidates c, per band.
   template <int P>
-  static void seuls(const Lanes* c, Lanes* s) {
+  static void seuls(const Rangs* c, Rangs* s) {
     if constexpr (P == 0) {
       for (int b = 0; b < 3; ++b) {
         const Lignes l(c[b]);
-        const Lanes x = l.impair();
-        const Lanes un = piles(x) & ~(piles_plus(x) | piles(l.deux()));
+        const Rangs x = l.impair();
+        const Rangs un = piles(x) & ~(piles_plus(x) | piles(l.deux()));
         s[b] = c[b] & colonnes(un * 7U);
       }
     } else if constexpr (P == 1) {
       const Lignes l0(c[0]);
       const Lignes l1(c[1]);
       const Lignes l2(c[2]);
-      const Lanes x0 = l0.impair();
-      const Lanes x1 = l1.impair();
-      const Lanes x2 = l2.impair();
-      const Lanes deux = (x0 & x1) | (x2 & (x0 | x1)) | l0.deux() | l1.deux() | l2.deux();
-      const Lanes un = colonnes((x0 ^ x1 ^ x2) & ~deux);
+      const Rangs x0 = l0.impair();
+      const Rangs x1 = l1.impair();
+      const Rangs x2 = l2.impair();
+      const Rangs deux = (x0 & x1) | (x2 & (x0 | x1)) | l0.deux() | l1.deux() | l2.deux();
+      const Rangs un = colonnes((x0 ^ x1 ^ x2) & ~deux);
       for (int b = 0; b < 3; ++b) {
         s[b] = c[b] & un;
       }
     } else {
       for (int b = 0; b < 3; ++b) {
-        Lanes r{};
+        Rangs r{};
         for (int k = 0; k < 3; ++k) {
-          const Lanes x = c[b] & kLigne << (9 * k);
+          const Rangs x = c[b] & kLigne << (9 * k);
           r |= x & ~si(x & (x - 1U));
         }
         s[b] = r;
@@ -218,11 +360,11 @@ struct Moteur {
   // scanned before it in the pass (boxes stack by stack, each stack band by
   // band; columns and lines in order).
   template <int P>
-  static void otes_avant(const Lanes* w, Lanes* otes) {
+  static void otes_avant(const Rangs* w, Rangs* otes) {
     if constexpr (P == 0) {
       // A box loses the lines of the boxes before it in its band and the
       // columns of those before it in its stack.
-      Lanes colonnes_avant{};
+      Rangs colonnes_avant{};
       for (int b = 0; b < 3; ++b) {
         otes[b] = (lignes_de(w[b] & vite::kBoite) & vite::kBoite << 3) |
                   (lignes_de(w[b] & (vite::kBoite | vite::kBoite << 3)) & vite::kBoite << 6) |
@@ -237,19 +379,19 @@ struct Moteur {
       constexpr uint32_t kDes4 = 0760U * kColonne;
       constexpr uint32_t kDes8 = 0400U * kColonne;
       for (int b = 0; b < 3; ++b) {
-        Lanes y = w[b];
+        Rangs y = w[b];
         y |= y << 1 & kDes1;
         y |= y << 2 & kDes2;
         y |= y << 4 & kDes4;
         y |= y << 8 & kDes8;  // bit i of a line: a write at column i or before
-        const Lanes q = Lignes(w[b]).une();
-        const Lanes pile = (q << 1 & 0666U) | (q << 2 & 0444U);
+        const Rangs q = Lignes(w[b]).une();
+        const Rangs pile = (q << 1 & 0666U) | (q << 2 & 0444U);
         otes[b] = (y << 1 & kDes1) | colonnes(pile);
       }
     } else {
       // A line loses the columns of the lines before it, and in its band the
       // boxes they wrote in.
-      Lanes colonnes_avant{};
+      Rangs colonnes_avant{};
       for (int b = 0; b < 3; ++b) {
         const Lignes l(w[b]);
         otes[b] =
@@ -262,12 +404,12 @@ struct Moteur {
   // The flag of phase P's last unit (box 9, column 9 or line 9) among the
   // candidates `c`.
   template <int P>
-  static int32_t drapeau_de(const Lanes* c) {
+  static int32_t drapeau_de(const Rangs* c) {
     if constexpr (P == 1) {
-      return avec(c[0] | c[1] | c[2], kColonne << 8) != 0 ? 1 : 0;
+      return touche(c[0] | c[1] | c[2], kColonne << 8) ? 1 : 0;
     } else {
       constexpr uint32_t kDerniere = P == 0 ? vite::kBoite << 6 : kLigne << 18;
-      return avec(c[2], kDerniere) != 0 ? 1 : 0;
+      return touche(c[2], kDerniere) ? 1 : 0;
     }
   }
 
@@ -279,17 +421,17 @@ struct Moteur {
   // on, and a go that gives what the one before gave has them all right.
   template <int P>
   bool passe(int32_t& drapeau) {
-    Lanes w[3];
+    Rangs w[3];
     seuls<P>(cand, w);
-    Lanes c[3] = {cand[0], cand[1], cand[2]};
+    Rangs c[3] = {cand[0], cand[1], cand[2]};
     if (!nul(w[0] | w[1] | w[2])) {
       for (int go = 0; go < 9; ++go) {
-        Lanes otes[3];
+        Rangs otes[3];
         otes_avant<P>(w, otes);
         for (int b = 0; b < 3; ++b) {
           c[b] = cand[b] & ~otes[b];
         }
-        Lanes v[3];
+        Rangs v[3];
         seuls<P>(c, v);
         const bool pareil = nul((v[0] ^ w[0]) | (v[1] ^ w[1]) | (v[2] ^ w[2]));
         w[0] = v[0];
@@ -314,12 +456,12 @@ struct Moteur {
     if (vue[P] == serie) {
       return;  // nothing written since it last ended: it finds nothing, its flag stays
     }
-    const Lanes cand0[3] = {cand[0], cand[1], cand[2]};
-    const Lanes poses0[3] = {poses[0], poses[1], poses[2]};
+    const Rangs cand0[3] = {cand[0], cand[1], cand[2]};
+    const Rangs poses0[3] = {poses[0], poses[1], poses[2]};
     const uint32_t ouvertes0[3] = {ouvertes[0], ouvertes[1], ouvertes[2]};
     const int32_t avant = vides;
     for (int rondes = 0;; ++rondes) {
-      Lanes s[3];
+      Rangs s[3];
       seuls<P>(cand, s);
       if (nul(s[0] | s[1] | s[2])) {
         break;
@@ -352,43 +494,33 @@ struct Moteur {
 
   // Whether the grid repeats no digit in a unit and has no dead unit.
   bool sain() const {
-    const Lanes neuf = si((Lanes{} + 0x1FFU) >> kIota & 1U);
-    Lanes faute{};
-    Lanes c[3];
-    Lanes pres[3];  // columns with a digit or a candidate, per band
+    Rangs faute{};
+    Rangs c[3];
+    Rangs pres[3];  // columns with a digit or a candidate, per band
     for (int b = 0; b < 3; ++b) {
       const Lignes l(poses[b]);
       c[b] = l.une();
       // Repeats in a line, a column of the band, a box; a cell holding two.
       faute |= (l.l0 & (l.l0 - 1U)) | (l.l1 & (l.l1 - 1U)) | (l.l2 & (l.l2 - 1U)) | l.deux() |
                piles_plus(l.impair());
-      Lanes v = poses[b];
-      Lanes w = __builtin_shufflevector(v, v, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7);
-      faute |= v & w;
-      v |= w;
-      w = __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3, 12, 13, 14, 15, 8, 9, 10, 11);
-      faute |= v & w;
-      v |= w;
-      w = __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13);
-      faute |= v & w;
-      v |= w;
-      w = __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14);
-      faute |= v & w;
+      en_double(poses[b], faute);
       // Dead lines and boxes.
       const Lignes z(poses[b] | cand[b]);
       pres[b] = z.une();
-      const Lanes mort = ~(si(z.l0) & si(z.l1) & si(z.l2) & si(pres[b] & 7U) & si(pres[b] & 070U) &
+      const Rangs mort = ~(si(z.l0) & si(z.l1) & si(z.l2) & si(pres[b] & 7U) & si(pres[b] & 070U) &
                            si(pres[b] & 0700U));
-      faute |= mort & neuf;
+      faute |= mort & neuf();
     }
-    faute |= (c[0] & c[1]) | (c[2] & (c[0] | c[1]));           // repeats in a column
-    faute |= neuf & ((pres[0] | pres[1] | pres[2]) ^ kLigne);  // dead columns
+    faute |= (c[0] & c[1]) | (c[2] & (c[0] | c[1]));             // repeats in a column
+    faute |= neuf() & ((pres[0] | pres[1] | pres[2]) ^ kLigne);  // dead columns
     return union_des(faute) == 0;
   }
 
   // The grid's cells, line by line, from `poses`.
   void rend(int32_t* cases) const {
     for (int b = 0; b < 3; ++b) {
+      int32_t* bande = cases + std::ptrdiff_t{27} * b;
+#if defined(__AVX512F__)
       uint32_t mots[16];
       std::memcpy(mots, &poses[b], sizeof(mots));
       __m512i bas = _mm512_setzero_si512();
@@ -398,19 +530,29 @@ struct Moteur {
         bas = _mm512_mask_mov_epi32(bas, static_cast<__mmask16>(mots[d]), chiffre);
         haut = _mm512_mask_mov_epi32(haut, static_cast<__mmask16>(mots[d] >> 16), chiffre);
       }
-      int32_t* bande = cases + std::ptrdiff_t{27} * b;
       _mm512_storeu_si512(bande, bas);
       _mm512_mask_storeu_epi32(bande + 16, 0x7FF, haut);
+#else
+      // The cells no digit holds held 0 when read, and still do.
+      uint32_t mots[9];
+      ranger(mots, poses[b]);
+      for (int d = 0; d < 9; ++d) {
+        for (uint32_t s = mots[d]; s != 0; s &= s - 1) {
+          bande[__builtin_ctz(s)] = d + 1;
+        }
+      }
+#endif
     }
   }
 };
 
+#if defined(__AVX512F__)
 // Three units u[0..2] of a band, each in the lanes k[0..2] say, together.
-inline Lanes choisies(const __mmask16* k, const uint32_t* u) {
+inline Rangs choisies(const __mmask16* k, const uint32_t* u) {
   __m512i x = _mm512_maskz_mov_epi32(k[0], _mm512_set1_epi32(static_cast<int>(u[0])));
   x = _mm512_mask_or_epi32(x, k[1], x, _mm512_set1_epi32(static_cast<int>(u[1])));
   x = _mm512_mask_or_epi32(x, k[2], x, _mm512_set1_epi32(static_cast<int>(u[2])));
-  return reinterpret_cast<Lanes>(x);
+  return reinterpret_cast<Rangs>(x);
 }
 
 // The boxes and the lines of a band word.
@@ -419,11 +561,11 @@ constexpr uint32_t kLignes[3] = {kLigne, kLigne << 9, kLigne << 18};
 
 // Of the units u[0..2], those where v has a bit (`avec`) or none (`sans`),
 // lane by lane.
-inline Lanes unites_avec(Lanes v, const uint32_t* u) {
+inline Rangs unites_avec(Rangs v, const uint32_t* u) {
   const __mmask16 k[3] = {avec(v, u[0]), avec(v, u[1]), avec(v, u[2])};
   return choisies(k, u);
 }
-inline Lanes unites_sans(Lanes v, const uint32_t* u) {
+inline Rangs unites_sans(Rangs v, const uint32_t* u) {
   const __mmask16 k[3] = {sans(v, u[0]), sans(v, u[1]), sans(v, u[2])};
   return choisies(k, u);
 }
@@ -441,9 +583,9 @@ inline Lanes unites_sans(Lanes v, const uint32_t* u) {
 // is a test of nothing but "none", where the scans need "exactly one". The
 // engine keeps no digits, only the candidates and the empty cells.
 struct Parmi {
-  Lanes cand[3];      // as in `Moteur`
-  Lanes sol[3];       // [band], lane d: S's cells of digit d + 1
-  Lanes ouvertes[3];  // [band], every lane: the empty cells
+  Rangs cand[3];      // as in `Moteur`
+  Rangs sol[3];       // [band], lane d: S's cells of digit d + 1
+  Rangs ouvertes[3];  // [band], every lane: the empty cells
   uint32_t serie;
   uint32_t vue[3];
 
@@ -453,15 +595,15 @@ struct Parmi {
   // in a unit when it has no candidate there but S's cell, which the write
   // fills, so the unit has none left to take away.
   template <int P>
-  void ecrit(const Lanes* p) {
-    Lanes hors_colonnes = Lanes{} + ~0U;
+  void ecrit(const Rangs* p) {
+    Rangs hors_colonnes = Rangs{} + ~0U;
     if constexpr (P != 1) {
       hors_colonnes = ~colonnes(Lignes(p[0] | p[1] | p[2]).une());
     }
     for (int b = 0; b < 3; ++b) {
-      Lanes remplies = p[b];
+      Rangs remplies = p[b];
       partout(remplies);
-      Lanes otees = remplies;
+      Rangs otees = remplies;
       if constexpr (P != 2) {
         otees |= unites_avec(p[b], kLignes);
       }
@@ -483,20 +625,20 @@ struct Parmi {
   void charge(const uint32_t* mots, const uint32_t* donnees) {
     serie = 0;
     vue[0] = vue[1] = vue[2] = ~0U;
-    Lanes p[3];
+    Rangs p[3];
     for (int b = 0; b < 3; ++b) {
-      std::memcpy(&sol[b], mots + std::ptrdiff_t{16} * b, sizeof(Lanes));
+      std::memcpy(&sol[b], mots + std::ptrdiff_t{16} * b, sizeof(Rangs));
       p[b] = sol[b] & (donnees[b] & kBande);
-      cand[b] = ((Lanes{} + 0x1FFU) >> kIota & 1U) * kBande;
-      ouvertes[b] = Lanes{} + kBande;
+      cand[b] = ((Rangs{} + 0x1FFU) >> kIota & 1U) * kBande;
+      ouvertes[b] = Rangs{} + kBande;
     }
     ecrit<3>(p);  // givens: every unit
   }
 
   // `Moteur::seuls` among the candidates c, by their false candidates.
   template <int P>
-  void seuls(const Lanes* c, Lanes* s) const {
-    Lanes faux[3];
+  void seuls(const Rangs* c, Rangs* s) const {
+    Rangs faux[3];
     for (int b = 0; b < 3; ++b) {
       faux[b] = c[b] & ~sol[b];
     }
@@ -506,7 +648,7 @@ struct Parmi {
       }
     } else if constexpr (P == 1) {
       // A column's cells in the three bands sit at the same bits.
-      const Lanes libres = colonnes(~Lignes(faux[0] | faux[1] | faux[2]).une() & kLigne);
+      const Rangs libres = colonnes(~Lignes(faux[0] | faux[1] | faux[2]).une() & kLigne);
       for (int b = 0; b < 3; ++b) {
         s[b] = c[b] & sol[b] & libres;
       }
@@ -520,8 +662,8 @@ struct Parmi {
   // `Moteur::passe`, leaving in c the candidates the pass's units saw
   // (the flag is taken on them once the phase ends).
   template <int P>
-  bool passe(Lanes* c) {
-    Lanes w[3];
+  bool passe(Rangs* c) {
+    Rangs w[3];
     seuls<P>(cand, w);
     c[0] = cand[0];
     c[1] = cand[1];
@@ -532,11 +674,11 @@ struct Parmi {
     // Singles come only from false candidates taken away: the units' writes
     // are right once their false candidates taken away are those the writes
     // were found on (none at first).
-    Lanes avant[3] = {};
+    Rangs avant[3] = {};
     for (int go = 0; go < 9; ++go) {
-      Lanes otes[3];
+      Rangs otes[3];
       Moteur::otes_avant<P>(w, otes);
-      Lanes perdus[3];
+      Rangs perdus[3];
       for (int b = 0; b < 3; ++b) {
         c[b] = cand[b] & ~otes[b];
         perdus[b] = cand[b] & otes[b] & ~sol[b];
@@ -560,11 +702,11 @@ struct Parmi {
     if (vue[P] == serie) {
       return;
     }
-    const Lanes cand0[3] = {cand[0], cand[1], cand[2]};
-    const Lanes ouvertes0[3] = {ouvertes[0], ouvertes[1], ouvertes[2]};
+    const Rangs cand0[3] = {cand[0], cand[1], cand[2]};
+    const Rangs ouvertes0[3] = {ouvertes[0], ouvertes[1], ouvertes[2]};
     const int32_t avant = vides();
     for (int rondes = 0;; ++rondes) {
-      Lanes s[3];
+      Rangs s[3];
       seuls<P>(cand, s);
       if (nul(s[0] | s[1] | s[2])) {
         break;
@@ -584,14 +726,14 @@ struct Parmi {
   // The phase again from the candidates and empty cells it started with,
   // pass by pass. Out of line: the rounds keep their registers.
   template <int P>
-  __attribute__((noinline)) void par_passes(const Lanes* cand0, const Lanes* ouvertes0,
+  __attribute__((noinline)) void par_passes(const Rangs* cand0, const Rangs* ouvertes0,
                                             int32_t avant, int32_t& compte, int32_t& drapeau) {
     for (int b = 0; b < 3; ++b) {
       cand[b] = cand0[b];
       ouvertes[b] = ouvertes0[b];
     }
     bool fin = false;
-    Lanes c[3];
+    Rangs c[3];
     for (int n = 0; n < vite::kPasses && !fin; ++n) {
       fin = !passe<P>(c);
     }
@@ -629,6 +771,8 @@ inline void parmi(const uint32_t* mots, const uint32_t* donnees, BilanVite& bila
   }
   r.vides = m.vides();
 }
+
+#endif  // __AVX512F__
 
 // The solve by rounds of the grid `cases`; false, leaving `cases` and
 // `rapport` to be written again, when the scans must do it.
@@ -670,4 +814,4 @@ inline void resoudre(int32_t* cases, RapportVite& rapport, Placement* journal) {
 }  // namespace rondes
 }  // namespace
 
-#endif  // __AVX512F__
+#endif  // __AVX2__

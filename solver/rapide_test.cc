@@ -126,7 +126,7 @@ void expect_same(const Grid& start, bool seul_journal = false) {
     SCOPED_TRACE(nom_chemin(chemin));
     Grid g = start;
     Resolution etat = dirty_state();
-    resoudre_vite_par(chemin, g, etat);  // without a journal: the AVX-512 version's rounds
+    resoudre_vite_par(chemin, g, etat);  // without a journal: the AVX versions' rounds
     EXPECT_EQ(g, lent);
     expect_same_state(etat, etat_lent);
     g = start;
@@ -246,8 +246,8 @@ TEST(Rapide, AgreesOnGridsNoCollectionHolds) {
 // Digits 0..9 only, most of them from one solution and a few anywhere:
 // grids whose solve writes a digit twice into a unit or two digits into one
 // cell, or leaves a digit no cell in a unit, as well as sound ones. The
-// AVX-512 version checks its rounds against such grids and must hand them
-// back to the scans.
+// AVX2 and AVX-512 versions check their rounds against such grids and must
+// hand them back to the scans.
 TEST(Rapide, AgreesOnGridsWithStrayDigits) {
   std::mt19937 hasard(2026);
   std::uniform_int_distribution<int> centieme(0, 99);
