@@ -533,12 +533,26 @@ struct Moteur {
       _mm512_storeu_si512(bande, bas);
       _mm512_mask_storeu_epi32(bande + 16, 0x7FF, haut);
 #else
-      // The cells no digit holds held 0 when read, and still do.
+      // The values' four bits as four words of cells, then each cell's bits
+      // gathered in its lane, eight cells at a time (the last three alone).
       uint32_t mots[9];
       ranger(mots, poses[b]);
-      for (int d = 0; d < 9; ++d) {
-        for (uint32_t s = mots[d]; s != 0; s &= s - 1) {
-          bande[__builtin_ctz(s)] = d + 1;
+      const uint32_t plans[4] = {mots[0] | mots[2] | mots[4] | mots[6] | mots[8],
+                                 mots[1] | mots[2] | mots[5] | mots[6],
+                                 mots[3] | mots[4] | mots[5] | mots[6], mots[7] | mots[8]};
+      const __m256i rang = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+      const __m256i un = _mm256_set1_epi32(1);
+      for (int q = 0; q < 4; ++q) {
+        __m256i v = _mm256_setzero_si256();
+        for (int k = 0; k < 4; ++k) {
+          const __m256i plan = _mm256_set1_epi32(static_cast<int>(plans[k] >> (8 * q)));
+          v = _mm256_or_si256(
+              v, _mm256_slli_epi32(_mm256_and_si256(_mm256_srlv_epi32(plan, rang), un), k));
+        }
+        if (q < 3) {
+          std::memcpy(bande + std::ptrdiff_t{8} * q, &v, sizeof(v));
+        } else {
+          _mm256_maskstore_epi32(bande + 24, _mm256_setr_epi32(-1, -1, -1, 0, 0, 0, 0, 0), v);
         }
       }
 #endif
