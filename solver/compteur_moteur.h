@@ -15,7 +15,8 @@
 // one or two vector operations ("which digits may go here", "remove this
 // cell from every digit"), and so that a rule can run on the nine words at
 // once as one vector (`Mots`: the compilers' vector extensions, one AVX-512
-// register, two AVX2 ones or four SSE2 ones).
+// register or four SSE2 ones; with AVX2, digits 0..7 in one register and
+// digit 8 in a general register).
 //
 // Propagation, until nothing changes:
 //   1. each word that changed goes through the band rule: in a band, digit d
@@ -160,8 +161,64 @@ inline uint32_t seules(uint32_t w) {
 // (lanes 9..15 are always 0).
 using Rangee = uint32_t[16];
 
+#if defined(__AVX2__) && !defined(__AVX512F__)
+// A row as vectors: with AVX2, digits 0..7 in the lanes of one 256-bit
+// register and digit 8 in a general register beside it. Sixteen lanes would
+// take two registers, the second holding digit 8 alone, and twice the work.
+using Huit = uint32_t __attribute__((vector_size(32)));
+
+struct Mots {
+  Huit v;      // digits 0..7
+  uint32_t x;  // digit 8
+
+  friend Mots operator|(const Mots& a, const Mots& b) { return {a.v | b.v, a.x | b.x}; }
+  friend Mots operator&(const Mots& a, const Mots& b) { return {a.v & b.v, a.x & b.x}; }
+  friend Mots operator^(const Mots& a, const Mots& b) { return {a.v ^ b.v, a.x ^ b.x}; }
+  friend Mots operator|(const Mots& a, uint32_t m) { return {a.v | m, a.x | m}; }
+  friend Mots operator&(const Mots& a, uint32_t m) { return {a.v & m, a.x & m}; }
+  friend Mots operator&(uint32_t m, const Mots& a) { return a & m; }
+  friend Mots operator^(const Mots& a, uint32_t m) { return {a.v ^ m, a.x ^ m}; }
+  friend Mots operator+(const Mots& a, uint32_t m) { return {a.v + m, a.x + m}; }
+  friend Mots operator-(const Mots& a, uint32_t m) { return {a.v - m, a.x - m}; }
+  friend Mots operator-(uint32_t m, const Mots& a) { return {m - a.v, m - a.x}; }
+  friend Mots operator*(const Mots& a, uint32_t m) { return {a.v * m, a.x * m}; }
+  friend Mots operator<<(const Mots& a, int k) { return {a.v << k, a.x << k}; }
+  friend Mots operator>>(const Mots& a, int k) { return {a.v >> k, a.x >> k}; }
+  Mots operator~() const { return {~v, ~x}; }
+  Mots& operator|=(const Mots& b) { return *this = *this | b; }
+};
+
+inline Mots charger(const uint32_t* r) {
+  Mots m;
+  std::memcpy(&m.v, r, sizeof(m.v));
+  m.x = r[8];
+  return m;
+}
+
+// Writes lanes 0..8 (9..15 stay 0).
+inline void ranger(uint32_t* r, const Mots& m) {
+  std::memcpy(r, &m.v, sizeof(m.v));
+  r[8] = m.x;
+}
+
+// Every bit set in the lanes of f that are 0, none elsewhere.
+inline Mots si_nul(const Mots& f) {
+  return {__builtin_convertvector(f.v == 0U, Huit), f.x == 0 ? ~0U : 0U};
+}
+
+// The lanes 0..8 of m that are not 0, as bits.
+inline uint32_t non_nuls(const Mots& m) {
+  __m256i x;
+  std::memcpy(&x, &m.v, sizeof(x));
+  const auto nuls = static_cast<uint32_t>(
+      _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(x, _mm256_setzero_si256()))));
+  return (~nuls & 0xFFU) | static_cast<uint32_t>(m.x != 0) << 8;
+}
+
+constexpr Mots kNeuf = {{kBande, kBande, kBande, kBande, kBande, kBande, kBande, kBande}, kBande};
+#else
 // A row as one vector of sixteen lanes (g++ and clang++ vector extensions:
-// one AVX-512 register, two AVX2 ones, four SSE2 ones), lanes 9..15 0.
+// one AVX-512 register, four SSE2 ones), lanes 9..15 0.
 using Mots = uint32_t __attribute__((vector_size(64)));
 
 inline Mots charger(const uint32_t* r) {
@@ -172,18 +229,13 @@ inline Mots charger(const uint32_t* r) {
 
 inline void ranger(uint32_t* r, const Mots& v) { std::memcpy(r, &v, sizeof(v)); }
 
-// The lanes 0..8 of v that are not 0, as bits.
+inline Mots si_nul(const Mots& f) { return reinterpret_cast<Mots>(f == 0); }
+
 inline uint32_t non_nuls(const Mots& v) {
 #if defined(__AVX512F__)
   __m512i x;
   std::memcpy(&x, &v, sizeof(x));
   return _mm512_test_epi32_mask(x, x) & 0x1FFU;
-#elif defined(__AVX2__)
-  __m256i x;
-  std::memcpy(&x, &v, sizeof(x));
-  const auto nuls = static_cast<uint32_t>(
-      _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(x, _mm256_setzero_si256()))));
-  return (~nuls & 0xFFU) | static_cast<uint32_t>(v[8] != 0) << 8;
 #else
   uint32_t k = 0;
   for (int d = 0; d < 9; ++d) {
@@ -192,6 +244,9 @@ inline uint32_t non_nuls(const Mots& v) {
   return k;
 #endif
 }
+
+constexpr Mots kNeuf = {kBande, kBande, kBande, kBande, kBande, kBande, kBande, kBande, kBande};
+#endif
 
 // The digits (lanes 0..8) of row r whose word meets m, as bits; and the same
 // while removing m from every word.
@@ -359,7 +414,7 @@ inline bool passe_bande(Etat& e, int b) {
   const Mots f0 = w & kLigne;
   const Mots f1 = w >> 9 & kLigne;
   const Mots f2 = w >> 18;
-  const auto seul = [](const Mots& f) { return reinterpret_cast<Mots>((f & (f - 1)) == 0); };
+  const auto seul = [](const Mots& f) { return si_nul(f & (f - 1)); };
   const Mots s = ((f0 & seul(f0)) | (f1 & seul(f1)) << 9 | (f2 & seul(f2)) << 18) & e.ouvertes[b];
   uint32_t chiffres_seuls = non_nuls(s);
   if (chiffres_seuls == 0) {
@@ -827,7 +882,6 @@ inline int32_t compter(const Grid& grille, Grid& solution) {
   }
   // Each digit's words keep its givens and lose their lines, boxes and
   // columns and the other digits' givens; written as whole rows.
-  constexpr Mots kNeuf = {kBande, kBande, kBande, kBande, kBande, kBande, kBande, kBande, kBande};
   const Mots autres = ~((colonnes[0] | colonnes[1] | colonnes[2]) * 01001001U);
   Etat e;
   for (int b = 0; b < 3; ++b) {
