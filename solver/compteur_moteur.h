@@ -884,6 +884,9 @@ inline int32_t compter(const Grid& grille, Grid& solution) {
   // columns and the other digits' givens; written as whole rows.
   const Mots autres = ~((colonnes[0] | colonnes[1] | colonnes[2]) * 01001001U);
   Etat e;
+#if defined(__AVX2__) && !defined(__AVX512F__)
+  std::memset(e.cand, 0, sizeof(e.cand));  // rows are written nine lanes at a time here
+#endif
   for (int b = 0; b < 3; ++b) {
     const Mots& v = g[b];
     const Mots c = colonnes[b];
