@@ -69,6 +69,7 @@
 #include <immintrin.h>
 #endif
 
+#include "solver/rangee_avx2.h"
 #include "solver/solver.h"
 
 // Rows travel as 64-byte vectors between inline functions of this unnamed
@@ -162,58 +163,13 @@ inline uint32_t seules(uint32_t w) {
 using Rangee = uint32_t[16];
 
 #if defined(__AVX2__) && !defined(__AVX512F__)
-// A row as vectors: with AVX2, digits 0..7 in the lanes of one 256-bit
-// register and digit 8 in a general register beside it. Sixteen lanes would
-// take two registers, the second holding digit 8 alone, and twice the work.
-using Huit = uint32_t __attribute__((vector_size(32)));
-
-struct Mots {
-  Huit v;      // digits 0..7
-  uint32_t x;  // digit 8
-
-  friend Mots operator|(const Mots& a, const Mots& b) { return {a.v | b.v, a.x | b.x}; }
-  friend Mots operator&(const Mots& a, const Mots& b) { return {a.v & b.v, a.x & b.x}; }
-  friend Mots operator^(const Mots& a, const Mots& b) { return {a.v ^ b.v, a.x ^ b.x}; }
-  friend Mots operator|(const Mots& a, uint32_t m) { return {a.v | m, a.x | m}; }
-  friend Mots operator&(const Mots& a, uint32_t m) { return {a.v & m, a.x & m}; }
-  friend Mots operator&(uint32_t m, const Mots& a) { return a & m; }
-  friend Mots operator^(const Mots& a, uint32_t m) { return {a.v ^ m, a.x ^ m}; }
-  friend Mots operator+(const Mots& a, uint32_t m) { return {a.v + m, a.x + m}; }
-  friend Mots operator-(const Mots& a, uint32_t m) { return {a.v - m, a.x - m}; }
-  friend Mots operator-(uint32_t m, const Mots& a) { return {m - a.v, m - a.x}; }
-  friend Mots operator*(const Mots& a, uint32_t m) { return {a.v * m, a.x * m}; }
-  friend Mots operator<<(const Mots& a, int k) { return {a.v << k, a.x << k}; }
-  friend Mots operator>>(const Mots& a, int k) { return {a.v >> k, a.x >> k}; }
-  Mots operator~() const { return {~v, ~x}; }
-  Mots& operator|=(const Mots& b) { return *this = *this | b; }
-};
-
-inline Mots charger(const uint32_t* r) {
-  Mots m;
-  std::memcpy(&m.v, r, sizeof(m.v));
-  m.x = r[8];
-  return m;
-}
-
-// Writes lanes 0..8 (9..15 stay 0).
-inline void ranger(uint32_t* r, const Mots& m) {
-  std::memcpy(r, &m.v, sizeof(m.v));
-  r[8] = m.x;
-}
-
-// Every bit set in the lanes of f that are 0, none elsewhere.
-inline Mots si_nul(const Mots& f) {
-  return {__builtin_convertvector(f.v == 0U, Huit), f.x == 0 ? ~0U : 0U};
-}
-
-// The lanes 0..8 of m that are not 0, as bits.
-inline uint32_t non_nuls(const Mots& m) {
-  __m256i x;
-  std::memcpy(&x, &m.v, sizeof(x));
-  const auto nuls = static_cast<uint32_t>(
-      _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(x, _mm256_setzero_si256()))));
-  return (~nuls & 0xFFU) | static_cast<uint32_t>(m.x != 0) << 8;
-}
+// A row as vectors with AVX2 (solver/rangee_avx2.h): digits 0..7 in one
+// register, digit 8 in a general register beside it.
+using Mots = rangee_avx2::Mots;
+using rangee_avx2::charger;
+using rangee_avx2::non_nuls;
+using rangee_avx2::ranger;
+using rangee_avx2::si_nul;
 
 constexpr Mots kNeuf = {{kBande, kBande, kBande, kBande, kBande, kBande, kBande, kBande}, kBande};
 #else

@@ -50,6 +50,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "solver/rangee_avx2.h"
 #include "solver/rapide_moteur.h"
 
 // Without AVX2 (a tool reading this file with other flags) only the scans
@@ -125,51 +126,19 @@ constexpr Rangs kValeurs = kIota + 1U;
 constexpr Rangs kChiffres = (Rangs{} + 0x1FFU) >> kIota & 1U;
 
 #else
-// A band's nine digit words with AVX2: digits 0..7 in the lanes of one
-// 256-bit register, digit 8 in a general register beside it. Sixteen lanes,
-// two 256-bit halves the second nearly empty, would not leave the state and
-// a round's values room in the sixteen vector registers.
-using Huit = uint32_t __attribute__((vector_size(32)));
-
-struct Rangs {
-  Huit v;      // digits 0..7
-  uint32_t x;  // digit 8
-
-  friend Rangs operator|(Rangs a, Rangs b) { return {a.v | b.v, a.x | b.x}; }
-  friend Rangs operator&(Rangs a, Rangs b) { return {a.v & b.v, a.x & b.x}; }
-  friend Rangs operator^(Rangs a, Rangs b) { return {a.v ^ b.v, a.x ^ b.x}; }
-  friend Rangs operator|(Rangs a, uint32_t m) { return {a.v | m, a.x | m}; }
-  friend Rangs operator&(Rangs a, uint32_t m) { return {a.v & m, a.x & m}; }
-  friend Rangs operator^(Rangs a, uint32_t m) { return {a.v ^ m, a.x ^ m}; }
-  friend Rangs operator-(Rangs a, uint32_t m) { return {a.v - m, a.x - m}; }
-  friend Rangs operator*(Rangs a, uint32_t m) { return {a.v * m, a.x * m}; }
-  friend Rangs operator<<(Rangs a, int k) { return {a.v << k, a.x << k}; }
-  friend Rangs operator>>(Rangs a, int k) { return {a.v >> k, a.x >> k}; }
-  Rangs operator~() const { return {~v, ~x}; }
-  Rangs& operator|=(Rangs b) { return *this = *this | b; }
-  Rangs& operator&=(Rangs b) { return *this = *this & b; }
-};
-
-inline Rangs si(Rangs oui) {
-  return {__builtin_convertvector(oui.v != 0U, Huit), oui.x != 0 ? ~0U : 0U};
-}
-
-inline bool nul(Rangs r) {
-  const auto v = reinterpret_cast<__m256i>(r.v);
-  return _mm256_testz_si256(v, v) != 0 && r.x == 0;
-}
+// A band's nine digit words with AVX2 (solver/rangee_avx2.h): the rounds'
+// state and a round's values fit in the sixteen vector registers.
+using Rangs = rangee_avx2::Mots;
+using rangee_avx2::Huit;
+using rangee_avx2::nul;
+using rangee_avx2::ranger;
+using rangee_avx2::si;
+using rangee_avx2::union_des;
 
 inline bool touche(Rangs v, uint32_t m) { return !nul(v & m); }
 
 inline Rangs neuf() { return {Huit{} + ~0U, ~0U}; }
 
-// The union of the nine words, and the same in every lane.
-inline uint32_t union_des(Rangs r) {
-  Huit v = r.v | __builtin_shufflevector(r.v, r.v, 4, 5, 6, 7, 0, 1, 2, 3);
-  v |= __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5);
-  v |= __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6);
-  return v[0] | r.x;
-}
 inline Rangs union_partout(Rangs r, uint32_t& u) {
   u = union_des(r);
   return {Huit{} + u, u};
@@ -191,12 +160,6 @@ inline void en_double(Rangs r, Rangs& faute) {
 
 constexpr Rangs kValeurs = {{1, 2, 3, 4, 5, 6, 7, 8}, 9};
 constexpr Rangs kChiffres = {{1, 1, 1, 1, 1, 1, 1, 1}, 1};
-
-// The nine words, to memory.
-inline void ranger(uint32_t* mots, Rangs r) {
-  std::memcpy(mots, &r.v, sizeof(r.v));
-  mots[8] = r.x;
-}
 
 // The 27 values of a band's cells as four words of bits (bit q of
 // valeurs[k]: bit k of cell q's value); not 0 when a value is outside 0..9.
