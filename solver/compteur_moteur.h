@@ -755,10 +755,7 @@ inline void lire_bande(const int32_t* r, uint32_t (&t)[10]) {
   }
 #elif defined(__AVX2__)
   __m256i huit[4];
-  for (int q = 0; q < 3; ++q) {
-    std::memcpy(&huit[q], r + std::ptrdiff_t{8} * q, sizeof(huit[q]));
-  }
-  huit[3] = _mm256_maskload_epi32(r + 24, _mm256_setr_epi32(-1, -1, -1, 0, 0, 0, 0, 0));
+  rangee_avx2::charger_bande(r, huit);
   for (int v = 0; v < 10; ++v) {
     const __m256i x = _mm256_set1_epi32(v);
     uint32_t k = 0;

@@ -12,6 +12,7 @@
 
 #include <immintrin.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -53,6 +54,15 @@ inline Mots charger(const uint32_t* r) {
 inline void ranger(uint32_t* r, Mots m) {
   std::memcpy(r, &m.v, sizeof(m.v));
   r[8] = m.x;
+}
+
+// A band's 27 cells (r[0..26], nothing read past them) in four registers
+// of eight lanes: cells 0..7, 8..15, 16..23, and 24..26 followed by 0s.
+inline void charger_bande(const int32_t* r, __m256i (&huit)[4]) {
+  for (int q = 0; q < 3; ++q) {
+    std::memcpy(&huit[q], r + std::ptrdiff_t{8} * q, sizeof(huit[q]));
+  }
+  huit[3] = _mm256_maskload_epi32(r + 24, _mm256_setr_epi32(-1, -1, -1, 0, 0, 0, 0, 0));
 }
 
 // Every bit set in the words that are not 0 (`si`), or that are (`si_nul`);

@@ -121,9 +121,8 @@ inline Rangs union_partout(Rangs r, uint32_t& u) {
   return r;
 }
 
-// Lane d: the value d + 1; and 1 in the digits' lanes.
+// Lane d: the value d + 1.
 constexpr Rangs kValeurs = kIota + 1U;
-constexpr Rangs kChiffres = (Rangs{} + 0x1FFU) >> kIota & 1U;
 
 #else
 // A band's nine digit words with AVX2 (solver/rangee_avx2.h): the rounds'
@@ -159,16 +158,12 @@ inline void en_double(Rangs r, Rangs& faute) {
 }
 
 constexpr Rangs kValeurs = {{1, 2, 3, 4, 5, 6, 7, 8}, 9};
-constexpr Rangs kChiffres = {{1, 1, 1, 1, 1, 1, 1, 1}, 1};
 
 // The 27 values of a band's cells as four words of bits (bit q of
 // valeurs[k]: bit k of cell q's value); not 0 when a value is outside 0..9.
 inline uint32_t lit_bande(const int32_t* bande, uint32_t (&valeurs)[4]) {
   __m256i huit[4];
-  for (int q = 0; q < 3; ++q) {
-    std::memcpy(&huit[q], bande + std::ptrdiff_t{8} * q, sizeof(huit[q]));
-  }
-  huit[3] = _mm256_maskload_epi32(bande + 24, _mm256_setr_epi32(-1, -1, -1, 0, 0, 0, 0, 0));
+  rangee_avx2::charger_bande(bande, huit);
   const __m256i neuf = _mm256_set1_epi32(9);
   uint32_t hors = 0;
   for (int k = 0; k < 4; ++k) {
@@ -244,18 +239,17 @@ struct Moteur {
         valeurs[k] = static_cast<uint32_t>(_mm512_test_epi32_mask(bas, bit)) |
                      static_cast<uint32_t>(_mm512_test_epi32_mask(haut, bit)) << 16;
       }
-      Rangs p = Rangs{} + kBande;
 #else
       hors |= lit_bande(cases + std::ptrdiff_t{27} * b, valeurs);
-      Rangs p = neuf() & kBande;
 #endif
       // Lane d: the cells whose value has the bits of d + 1, each of them.
+      Rangs p = neuf() & kBande;
       for (int k = 0; k < 4; ++k) {
         const Rangs un = si(kValeurs >> k & 1U);
         p &= (un & valeurs[k]) | (~un & ~valeurs[k]);
       }
       poses[b] = p & neuf();
-      cand[b] = kChiffres * kBande;
+      cand[b] = neuf() & kBande;
       ouvertes[b] = kBande;
     }
     vides = 81;
