@@ -51,6 +51,38 @@ std::string locale_dir() {
   return SUDOKU_BATCH_LOCALEDIR;
 }
 
+// A number of seconds from 0 to 1e9 in decimal digits with at most one point
+// ("2", "0.5", ".5", "3."), read the same under every locale: CLI11 and the
+// C library would take the decimal separator from LC_NUMERIC, which the
+// summaries set. No sign, exponent, NaN or infinity.
+bool read_seconds(const std::string& text, double& seconds) {
+  double whole = 0;
+  double fraction = 0;
+  double scale = 1;
+  bool point = false;
+  bool digit = false;
+  for (const char c : text) {
+    if (c == '.' && !point) {
+      point = true;
+    } else if (c >= '0' && c <= '9') {
+      digit = true;
+      if (point) {
+        scale /= 10;
+        fraction += (c - '0') * scale;
+      } else {
+        whole = whole * 10 + (c - '0');
+      }
+    } else {
+      return false;
+    }
+  }
+  if (!digit || whole + fraction > 1e9) {
+    return false;
+  }
+  seconds = whole + fraction;
+  return true;
+}
+
 // The help in the usual layout of a Unix program: usage, description,
 // "-f, --format=FORMAT" with the text at column 25, exit statuses.
 class Help : public CLI::Formatter {
@@ -314,19 +346,13 @@ int run_program(int argc, char** argv) {
                    ->check(number_check(0, UINT64_MAX))
                    ->option_text("S")
                    ->needs(generate);
-  app.add_option("--time-limit", config.time_limit, tr("give up after this many seconds"))
+  std::string time_limit;
+  app.add_option("--time-limit", time_limit, tr("give up after this many seconds"))
       ->check(CLI::Validator(
           [](const std::string& value) {
-            // A decimal number of seconds; not NaN, which every comparison
-            // with the clock would let through.
             std::string why;
-            double seconds = -1;
-            const char* end = value.data() + value.size();
-            const auto [stop, error] = std::from_chars(value.data(), end, seconds);
-            const bool ok = !value.empty() &&
-                            value.find_first_not_of("0123456789.") == std::string::npos &&
-                            stop == end && error == std::errc() && seconds >= 0 && seconds <= 1e9;
-            if (!ok) {
+            double seconds = 0;
+            if (!read_seconds(value, seconds)) {
               batch::append_printf(why, tr("'%s' is not a number of seconds from 0 to 1000000000"),
                                    value.c_str());
             }
@@ -411,6 +437,9 @@ int run_program(int argc, char** argv) {
     if (seed->count() == 0) {
       config.seed = fresh_seed();
     }
+  }
+  if (!time_limit.empty()) {
+    read_seconds(time_limit, config.time_limit);
   }
   config.jobs = std::stoul(jobs) == 0 ? processors : static_cast<unsigned>(std::stoul(jobs));
   return batch::run(config);

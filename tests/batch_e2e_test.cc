@@ -750,6 +750,12 @@ TEST(BatchMessages, FrenchWhenTheLocaleAsksForIt) {
   r = batch({"--format=line"}, input);
   EXPECT_EQ(r.err,
             "-:1: 3 cases ; une ligne de grille en a 81, une rangée de la forme en bloc 9\n");
+  // A French LC_NUMERIC writes "0,5", but the options are read the same
+  // everywhere.
+  r = batch({"--generate=1", "--seed=1", "--time-limit=0.5", "--format=line"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  r = batch({"--generate=1", "--seed=1", "--time-limit=0,5", "--format=line"});
+  EXPECT_EQ(r.status, 2);
 }
 
 }  // namespace
