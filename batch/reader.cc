@@ -37,15 +37,29 @@ uint8_t cell_value(char c) {
 // general rules give the same puzzle for it, except in a section that holds
 // no puzzle and for a line of 81 '-', which is a rule.
 bool plain_puzzle(const char* text, std::array<uint8_t, 81>& cells) {
-  bool cell = true;
-  bool dashes = true;
-  for (std::size_t k = 0; k < 81; ++k) {
-    const uint8_t entry = kCells[static_cast<unsigned char>(text[k])];
-    cell = cell && entry != 0;
-    dashes = dashes && text[k] == '-';
-    cells[k] = static_cast<uint8_t>(entry - 1);
+  // Sixteen bytes at a time (SSE2 on every x86-64), the last sixteen
+  // overlapping the fifth: '1'..'9' give 1..9, the empty cells 0, any other
+  // byte marks the line as not plain.
+  using Octets = uint8_t __attribute__((vector_size(16)));
+  Octets other = {};
+  Octets not_dash = {};
+  for (const std::size_t at : {0, 16, 32, 48, 64, 65}) {
+    Octets c;
+    std::memcpy(&c, text + at, sizeof(c));
+    const Octets digit = c - '1';  // 0..8 for '1'..'9'
+    const auto is_digit = reinterpret_cast<Octets>(digit < 9);
+    const auto is_empty =
+        reinterpret_cast<Octets>((c == '.') | (c == '0') | (c == '_') | (c == '*') | (c == 'x') |
+                                 (c == 'X') | (c == '-'));
+    other |= ~(is_digit | is_empty);
+    not_dash |= reinterpret_cast<Octets>(c != '-');
+    const Octets value = (digit + 1) & is_digit;
+    std::memcpy(cells.data() + at, &value, sizeof(value));
   }
-  return cell && !dashes;
+  uint64_t halves[4];
+  std::memcpy(halves, &other, sizeof(other));
+  std::memcpy(halves + 2, &not_dash, sizeof(not_dash));
+  return (halves[0] | halves[1]) == 0 && (halves[2] | halves[3]) != 0;
 }
 
 // The length of the separator at text[k]: a blank, a tab or '|' (1), a
