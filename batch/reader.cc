@@ -48,9 +48,8 @@ bool plain_puzzle(const char* text, std::array<uint8_t, 81>& cells) {
     std::memcpy(&c, text + at, sizeof(c));
     const Octets digit = c - '1';  // 0..8 for '1'..'9'
     const auto is_digit = reinterpret_cast<Octets>(digit < 9);
-    const auto is_empty =
-        reinterpret_cast<Octets>((c == '.') | (c == '0') | (c == '_') | (c == '*') | (c == 'x') |
-                                 (c == 'X') | (c == '-'));
+    const auto is_empty = reinterpret_cast<Octets>(
+        (c == '.') | (c == '0') | (c == '_') | (c == '*') | (c == 'x') | (c == 'X') | (c == '-'));
     other |= ~(is_digit | is_empty);
     not_dash |= reinterpret_cast<Octets>(c != '-');
     const Octets value = (digit + 1) & is_digit;
