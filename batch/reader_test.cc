@@ -199,6 +199,14 @@ TEST(Reader, EveryFormAndItsDamage) {
        {"1:cell_count 80", "2:cell_count 82", "3:cell_count 80"}},
       {__LINE__, "Puzzle " + p + "\n[Puzzle\n", {"1:bad_byte 1 80", "2:bad_byte 1 91"}},
       {__LINE__, p + " " + long_comment + "\n# " + long_comment + "\n" + p, {P, "3:" + p}},
+      // A stray byte in each part of an 81-byte line that the plain reading
+      // takes sixteen bytes at a time (the last part overlaps the one
+      // before); 81 dashes are a rule.
+      {__LINE__,
+       "@" + p.substr(1) + "\n" + p.substr(0, 15) + "@" + p.substr(16) + "\n" + p.substr(0, 65) +
+           "@" + p.substr(66) + "\n" + p.substr(0, 80) + "@\n" + std::string(81, '-') + "\n" +
+           with(p, '-') + "\n",
+       {"1:bad_byte 1 64", "2:bad_byte 16 64", "3:bad_byte 66 64", "4:bad_byte 81 64", "6:" + p}},
       {__LINE__, std::string(10000, '1') + "\r\n" + p + "\n", {"1:too_long 10000", "2:" + p}},
       {__LINE__, std::string(5000, '@'), {"1:bad_byte 1 64"}},
       {__LINE__, "", {}},
