@@ -11,11 +11,14 @@ namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
-// For each byte: 1 + its value when it is a cell ('1'-'9', or an empty cell
-// '.', '0', '_', '*', 'x', 'X', '-'), else 0.
+// The bytes that mark an empty cell.
+constexpr char kEmpty[] = {'.', '0', '_', '*', 'x', 'X', '-'};
+
+// For each byte: 1 + its value when it is a cell ('1'-'9', or an empty
+// cell), else 0.
 constexpr std::array<uint8_t, 256> kCells = [] {
   std::array<uint8_t, 256> table{};
-  for (char c : {'.', '0', '_', '*', 'x', 'X', '-'}) {
+  for (char c : kEmpty) {
     table[static_cast<unsigned char>(c)] = 1;
   }
   for (int d = 1; d <= 9; ++d) {
@@ -48,8 +51,10 @@ bool plain_puzzle(const char* text, std::array<uint8_t, 81>& cells) {
     std::memcpy(&c, text + at, sizeof(c));
     const Octets digit = c - '1';  // 0..8 for '1'..'9'
     const auto is_digit = reinterpret_cast<Octets>(digit < 9);
-    const auto is_empty = reinterpret_cast<Octets>(
-        (c == '.') | (c == '0') | (c == '_') | (c == '*') | (c == 'x') | (c == 'X') | (c == '-'));
+    Octets is_empty = {};
+    for (const char e : kEmpty) {
+      is_empty |= reinterpret_cast<Octets>(c == static_cast<uint8_t>(e));
+    }
     other |= ~(is_digit | is_empty);
     not_dash |= reinterpret_cast<Octets>(c != '-');
     const Octets value = (digit + 1) & is_digit;

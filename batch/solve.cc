@@ -5,20 +5,21 @@
 namespace batch {
 namespace {
 
-// Whether a digit repeats in a line, a column or a box of a record's cells
-// (0 to 9), so that `doublon`, which names the first repeat in its own order,
-// runs only for the rare grids that have one. Each unit counts its digits in
-// nibbles of one word (digit d in bits 4(d-1)..4d-1, nine at most each): a
-// digit repeats where a nibble reached 2. Adding needs no test per cell, and
-// the columns' and boxes' counts stay in registers.
+// A cell's digit as a count of one in its nibble (below), 0 for an empty cell.
 constexpr std::array<uint64_t, 16> kCount = [] {
-  std::array<uint64_t, 16> count{};  // 0 for an empty cell
+  std::array<uint64_t, 16> count{};
   for (int d = 1; d <= 9; ++d) {
     count[d] = uint64_t{1} << (4 * (d - 1));
   }
   return count;
 }();
 
+// Whether a digit repeats in a line, a column or a box of a record's cells
+// (0 to 9), so that `doublon`, which names the first repeat in its own order,
+// runs only for the rare grids that have one. Each unit counts its digits in
+// nibbles of one word (digit d in bits 4(d-1)..4d-1, nine at most each): a
+// digit repeats where a nibble reached 2. Adding needs no test per cell, and
+// the columns' and boxes' counts stay in registers.
 bool any_repeat(const std::array<uint8_t, 81>& cells) {
   constexpr uint64_t kTwoOrMore = 0xEEEEEEEEEULL;
   uint64_t columns[9] = {};

@@ -30,24 +30,18 @@ void append_grid81(const Grid& g, std::string& out) {
 }
 
 // The iterations as "carres,lignes,colonnes" each, blank-separated, made in
-// a buffer and appended at once (about thirty numbers a puzzle, most of one
-// digit).
+// a buffer and appended at once (about thirty numbers a puzzle).
 void append_iterations(const Resolution& etat, std::string& out) {
-  char text[10 * 3 * 12];  // at most ten iterations of three numbers with their separators
+  char text[10 * 3 * 21];  // at most ten iterations of three numbers, each with a separator
   char* at = text;
-  auto put = [&at](int32_t v, char after) {
-    if (v >= 0 && v < 10) {
-      *at++ = static_cast<char>('0' + v);
-    } else {
-      at = std::to_chars(at, at + 11, v).ptr;
-    }
-    *at++ = after;
-  };
   const int32_t last = std::min(etat.niter, 10);
   for (int32_t e = 1; e <= last; ++e) {
-    put(etat.ncarres[e], ',');
-    put(etat.nlignes[e], ',');
-    put(etat.ncolonnes[e], ' ');
+    at = write_number(static_cast<uint64_t>(etat.ncarres[e]), at);
+    *at++ = ',';
+    at = write_number(static_cast<uint64_t>(etat.nlignes[e]), at);
+    *at++ = ',';
+    at = write_number(static_cast<uint64_t>(etat.ncolonnes[e]), at);
+    *at++ = ' ';
   }
   if (at != text) {
     --at;  // no blank after the last
@@ -446,14 +440,17 @@ bool write_made(const WriteOptions& options, uint64_t number, const Result& resu
 
 }  // namespace
 
-void append_number(uint64_t v, std::string& out) {
+char* write_number(uint64_t v, char* at) {
   if (v < 10) {  // most numbers written: counts per phase
-    out += static_cast<char>('0' + v);
-    return;
+    *at = static_cast<char>('0' + v);
+    return at + 1;
   }
-  char digits[24];
-  const auto r = std::to_chars(digits, digits + sizeof digits, v);
-  out.append(digits, r.ptr);
+  return std::to_chars(at, at + 20, v).ptr;
+}
+
+void append_number(uint64_t v, std::string& out) {
+  char digits[20];
+  out.append(digits, write_number(v, digits));
 }
 
 void append_escaped(std::string_view text, std::string& out) {

@@ -77,6 +77,9 @@ void append_escaped(std::string_view text, std::string& out);
 /// the bytes there are not one (overlong forms and surrogates included).
 std::size_t utf8_length(std::string_view text, std::size_t k);
 
+/// Writes `v` in decimal at `at` (20 bytes at most) and returns the end.
+char* write_number(uint64_t v, char* at);
+
 /// Appends `v` in decimal.
 void append_number(uint64_t v, std::string& out);
 
