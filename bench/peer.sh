@@ -23,7 +23,11 @@
 #      puzzles;
 #   c. jobs:  sudoku-batch --format=line --jobs 2 against --jobs 1, wall
 #      clock from the shell's time (no perf around them), over the whole
-#      collection;
+#      collection; and, as the machine's own ceiling for that speed-up, two
+#      --jobs 1 runs started together: twice the time of one run alone over
+#      the time of the pair. Two processors that slow each other down (two
+#      threads of one core, or a busy host) give less than 2 there, and
+#      --jobs 2 cannot do better;
 #   d. memory: peak resident memory of sudoku-batch --format=line over the
 #      first 5,000 puzzles and over the whole collection.
 #
@@ -241,10 +245,22 @@ fi
 # Wall clock without perf around the program (its own start-up would count).
 clock=shell measure batch_jobs1 /dev/null "$batch" --format=line --jobs 1 "$puzzles"
 clock=shell measure batch_jobs2 /dev/null "$batch" --format=line --jobs 2 "$puzzles"
+# pair COMMAND...: two COMMANDs started together; fails when either fails.
+pair() {
+  "$@" &
+  local first=$!
+  "$@" || return 1
+  wait "$first"
+}
+clock=shell measure batch_pair /dev/null pair "$batch" --format=line --jobs 1 "$puzzles"
+ceiling=$(awk -v one="${wall[batch_jobs1]}" -v two="${wall[batch_pair]}" \
+  'BEGIN { if (two > 0) printf "%.1f", 2 * one / two; else print "n/a" }')
 echo "c. jobs, whole collection (wall seconds)"
 echo "   --jobs 1                                ${wall[batch_jobs1]} s  (CPU ${cpu[batch_jobs1]} s)"
 echo "   --jobs 2                                ${wall[batch_jobs2]} s  (CPU ${cpu[batch_jobs2]} s)"
 echo "   wall-clock speed-up                     $(ratio "${wall[batch_jobs1]}" "${wall[batch_jobs2]}")"
+echo "   two --jobs 1 runs started together      ${wall[batch_pair]} s  (CPU ${cpu[batch_pair]} s)"
+echo "   the machine's ceiling (2 x one / pair)  $ceiling"
 echo
 
 peak batch_5000 "$batch" --format=line "$work/first5000.txt"
@@ -276,6 +292,7 @@ if [[ -n $qqwing ]]; then
   fi
   printf '   %-44s %8s %8s\n' "--jobs 2 wall-clock speed-up" \
     "$(ratio "${wall[batch_jobs1]}" "${wall[batch_jobs2]}")" "~1.9"
+  printf '   %-44s %8s\n' "  this machine's ceiling for it" "$ceiling"
   printf '   %-44s %8s %8s\n' "peak memory, all / first 5000" \
     "$(awk -v a="${rss[batch_all]}" -v b="${rss[batch_5000]}" 'BEGIN { printf "%.3f", a / b }')" "~1"
 fi
