@@ -267,7 +267,7 @@ peak batch_5000 "$batch" --format=line "$work/first5000.txt"
 peak batch_all "$batch" --format=line "$puzzles"
 echo "d. peak resident memory of sudoku-batch --format=line"
 echo "   first 5000 puzzles                      ${rss[batch_5000]} KiB"
-echo "   all $all puzzles                     ${rss[batch_all]} KiB"
+printf '   %-40s%s KiB\n' "all $all puzzles" "${rss[batch_all]}"
 awk -v a="${rss[batch_all]}" -v b="${rss[batch_5000]}" \
   'BEGIN { printf "   all / first 5000                        %.3f (%+.1f%%)\n", a / b, (a / b - 1) * 100 }'
 
