@@ -93,7 +93,7 @@ struct Cases {
   Bandes bandes{};
 
   static constexpr uint32_t kBande = (1U << 27) - 1;
-  void set(std::size_t c) { bandes[c / 27] |= 1U << (c % 27); }
+  constexpr void set(std::size_t c) { bandes[c / 27] |= 1U << (c % 27); }
   bool none() const { return (bandes[0] | bandes[1] | bandes[2]) == 0; }
   bool any() const { return !none(); }
   Cases operator~() const {
@@ -121,7 +121,7 @@ struct Orbites {
   int n = 0;
 };
 
-Orbites orbites(Symmetry s) {
+constexpr Orbites orbites(Symmetry s) {
   Orbites o;
   for (int c = 0; c < 81; ++c) {
     int premiere = c;
@@ -146,7 +146,7 @@ Orbites orbites(Symmetry s) {
 
 // The cells that share a line, a column or a box with each cell, itself
 // included.
-const std::array<Cases, 81> kVoisines = [] {
+constexpr std::array<Cases, 81> kVoisines = [] {
   std::array<Cases, 81> v{};
   for (std::size_t x = 0; x < 81; ++x) {
     for (std::size_t c = 0; c < 81; ++c) {
@@ -158,7 +158,7 @@ const std::array<Cases, 81> kVoisines = [] {
   return v;
 }();
 
-const std::array<Orbites, 6> kOrbites = [] {
+constexpr std::array<Orbites, 6> kOrbites = [] {
   std::array<Orbites, 6> o{};
   for (std::size_t k = 0; k < kSymetries.size(); ++k) {
     o[k] = orbites(kSymetries[k]);
@@ -168,7 +168,7 @@ const std::array<Orbites, 6> kOrbites = [] {
 
 // The number of digits in a set of them (bits 1 to 9): a table, since this
 // file is built for any processor, where std::popcount is a call.
-const std::array<uint8_t, 1024> kCompte = [] {
+constexpr std::array<uint8_t, 1024> kCompte = [] {
   std::array<uint8_t, 1024> t{};
   for (std::size_t x = 1; x < t.size(); ++x) {
     t[x] = static_cast<uint8_t>(t[x & (x - 1)] + 1);
@@ -746,27 +746,6 @@ bool symmetry_named(std::string_view name, Symmetry& s) {
     }
   }
   return false;
-}
-
-int symmetric_cell(Symmetry s, int c) {
-  const int i = c % 9;  // column, from 0
-  const int j = c / 9;  // line, from 0
-  switch (s) {
-    case Symmetry::rotate180:
-      return 80 - c;
-    case Symmetry::rotate90:  // a quarter turn clockwise
-      return 9 * i + (8 - j);
-    case Symmetry::mirror:  // left and right
-      return 9 * j + (8 - i);
-    case Symmetry::flip:  // top and bottom
-      return 9 * (8 - j) + i;
-    case Symmetry::diagonal:  // about the diagonal from the top left
-      return 9 * i + j;
-    case Symmetry::none:
-    case Symmetry::random:
-      break;
-  }
-  return c;
 }
 
 bool minimal(const Grid& puzzle, bool beyond, Symmetry symmetry) {

@@ -38,7 +38,26 @@ bool symmetry_named(std::string_view name, Symmetry& s);
 
 /// The cell (0..80, line by line) that `s` maps cell `c` to; `random` maps
 /// every cell to itself.
-int symmetric_cell(Symmetry s, int c);
+constexpr int symmetric_cell(Symmetry s, int c) {
+  const int i = c % 9;  // column, from 0
+  const int j = c / 9;  // line, from 0
+  switch (s) {
+    case Symmetry::rotate180:
+      return 80 - c;
+    case Symmetry::rotate90:  // a quarter turn clockwise
+      return 9 * i + (8 - j);
+    case Symmetry::mirror:  // left and right
+      return 9 * j + (8 - i);
+    case Symmetry::flip:  // top and bottom
+      return 9 * (8 - j) + i;
+    case Symmetry::diagonal:  // about the diagonal from the top left
+      return 9 * i + j;
+    case Symmetry::none:
+    case Symmetry::random:
+      break;
+  }
+  return c;
+}
 
 /// What is asked of every puzzle.
 struct Demand {
