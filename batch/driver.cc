@@ -93,6 +93,15 @@ struct Stats {
 };
 
 struct Chunk {
+  // Room for a whole chunk from the start: the records, and the text of a
+  // chunk of one-line results, which would otherwise be copied to ever
+  // larger strings while the first chunk is written (each fresh page of
+  // memory costs a fault; a page reserved and never written costs nothing).
+  Chunk() {
+    records.reserve(kChunk);
+    out.reserve(kChunk * 192);
+  }
+
   std::vector<Record> records;
   uint64_t first = 1;        // the number of its first puzzle in the run
   std::vector<Leaf> leaves;  // pdf: what the book draws, in order
@@ -759,7 +768,6 @@ int run(const Config& config) {
     auto result = std::make_unique<Result>();
     DialogueWriter dialogue;
     Chunk chunk;
-    chunk.records.reserve(kChunk);
     bool more = true;
     while (more && !stopped()) {
       reset(chunk);
@@ -796,7 +804,6 @@ int run(const Config& config) {
         spare.pop_back();
       } else {
         chunk = std::make_unique<Chunk>();
-        chunk->records.reserve(kChunk);
       }
       reset(*chunk);
       more = fill(*chunk);
