@@ -124,6 +124,21 @@ inline Rangs union_partout(Rangs r, uint32_t& u) {
 // Lane d: the value d + 1.
 constexpr Rangs kValeurs = kIota + 1U;
 
+// m in the lanes of v that meet m, 0 in the others; and the lanes of v that
+// hold at most one bit, 0 in the others. Each is a test and a masked move:
+// written as `si(v & m) & m` and `v & ~si(v & (v - 1))`, g++ makes a
+// comparison, a blend and an AND of them.
+inline Rangs garde(Rangs v, uint32_t m) {
+  const __m512i x = _mm512_set1_epi32(static_cast<int>(m));
+  return reinterpret_cast<Rangs>(
+      _mm512_maskz_mov_epi32(_mm512_test_epi32_mask(reinterpret_cast<__m512i>(v), x), x));
+}
+inline Rangs seul_ou_rien(Rangs v) {
+  const auto x = reinterpret_cast<__m512i>(v);
+  const auto moins = reinterpret_cast<__m512i>(v - 1U);
+  return reinterpret_cast<Rangs>(_mm512_maskz_mov_epi32(_mm512_testn_epi32_mask(x, moins), x));
+}
+
 #else
 // A band's nine digit words with AVX2 (solver/rangee_avx2.h): the rounds'
 // state and a round's values fit in the sixteen vector registers.
@@ -159,6 +174,9 @@ inline void en_double(Rangs r, Rangs& faute) {
 
 constexpr Rangs kValeurs = {{1, 2, 3, 4, 5, 6, 7, 8}, 9};
 
+inline Rangs garde(Rangs v, uint32_t m) { return si(v & m) & m; }
+inline Rangs seul_ou_rien(Rangs v) { return v & ~si(v & (v - 1U)); }
+
 // The 27 values of a band's cells as four words of bits (bit q of
 // valeurs[k]: bit k of cell q's value); not 0 when a value is outside 0..9.
 inline uint32_t lit_bande(const int32_t* bande, uint32_t (&valeurs)[4]) {
@@ -189,8 +207,7 @@ inline Rangs colonnes(Rangs c) { return c | c << 9 | c << 18; }
 
 // The whole lines of band words that hold a bit of x.
 inline Rangs lignes_de(Rangs x) {
-  return (si(x & kLigne) & kLigne) | (si(x & kLigne << 9) & kLigne << 9) |
-         (si(x & kLigne << 18) & kLigne << 18);
+  return garde(x, kLigne) | garde(x, kLigne << 9) | garde(x, kLigne << 18);
 }
 
 // Bit 3s (s = stack) for each stack of the nine bits of x with at least one
@@ -304,8 +321,7 @@ struct Moteur {
       for (int b = 0; b < 3; ++b) {
         Rangs r{};
         for (int k = 0; k < 3; ++k) {
-          const Rangs x = c[b] & kLigne << (9 * k);
-          r |= x & ~si(x & (x - 1U));
+          r |= seul_ou_rien(c[b] & kLigne << (9 * k));
         }
         s[b] = r;
       }
