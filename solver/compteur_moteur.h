@@ -204,6 +204,25 @@ inline uint32_t non_nuls(const Mots& v) {
 constexpr Mots kNeuf = {kBande, kBande, kBande, kBande, kBande, kBande, kBande, kBande, kBande};
 #endif
 
+// The words of v that hold at most one bit, 0 for the others. With AVX-512,
+// a test and a masked move: g++ makes a comparison, a blend and an AND of
+// the vector form.
+inline Mots seul_ou_rien(const Mots& v) {
+#if defined(__AVX512F__)
+  __m512i x;
+  std::memcpy(&x, &v, sizeof(x));
+  const Mots moins = v - 1;
+  __m512i y;
+  std::memcpy(&y, &moins, sizeof(y));
+  const __m512i r = _mm512_maskz_mov_epi32(_mm512_testn_epi32_mask(x, y), x);
+  Mots w;
+  std::memcpy(&w, &r, sizeof(w));
+  return w;
+#else
+  return v & si_nul(v & (v - 1));
+#endif
+}
+
 // The digits (lanes 0..8) of row r whose word meets m, as bits; and the same
 // while removing m from every word.
 inline uint32_t rencontrent(const Rangee& r, uint32_t m) {
@@ -370,8 +389,8 @@ inline bool passe_bande(Etat& e, int b) {
   const Mots f0 = w & kLigne;
   const Mots f1 = w >> 9 & kLigne;
   const Mots f2 = w >> 18;
-  const auto seul = [](const Mots& f) { return si_nul(f & (f - 1)); };
-  const Mots s = ((f0 & seul(f0)) | (f1 & seul(f1)) << 9 | (f2 & seul(f2)) << 18) & e.ouvertes[b];
+  const Mots s =
+      (seul_ou_rien(f0) | seul_ou_rien(f1) << 9 | seul_ou_rien(f2) << 18) & e.ouvertes[b];
   uint32_t chiffres_seuls = non_nuls(s);
   if (chiffres_seuls == 0) {
     return true;
